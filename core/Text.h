@@ -1,0 +1,44 @@
+#pragma once
+// Text inside the system is UTF-16; bytes on the wire and in files are std::string.
+
+#include <string>
+#include <string_view>
+
+namespace brevant {
+
+using UString = std::u16string;
+using UStringView = std::u16string_view;
+
+/// UTF-8 bytes to UTF-16. Malformed sequences become U+FFFD; never throws.
+UString Utf8ToUtf16(std::string_view utf8);
+/// UTF-16 to UTF-8 bytes. An unpaired surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(UStringView text);
+
+/// Bytes in the system's 8-bit code page to UTF-16 (lossless for single-byte code pages).
+UString AnsiToUtf16(std::string_view bytes);
+/// UTF-16 to the system's 8-bit code page; characters it lacks become '?'.
+std::string Utf16ToAnsi(UStringView text);
+
+/// ASCII-only literal or byte text widened to UTF-16 (each byte becomes one code unit).
+UString Widen(std::string_view ascii);
+/// UTF-16 text narrowed to UTF-8; convenient for messages and logging.
+inline std::string Narrow(UStringView text) { return Utf16ToUtf8(text); }
+
+/// ASCII case-insensitive comparison (the names the system compares are ASCII).
+bool SameTextAscii(UStringView a, UStringView b);
+UString UpperCaseAscii(UStringView text);
+UString LowerCaseAscii(UStringView text);
+/// Removes leading and trailing characters <= U+0020, as the frame's Trim does.
+UStringView TrimView(UStringView text);
+inline UString Trim(UStringView text) { return UString(TrimView(text)); }
+
+/// Decimal text of a signed or unsigned integer.
+UString IntToStr(long long value);
+UString UIntToStr(unsigned long long value);
+
+/// Parses a whole number the way the frame's StrToInt does: optional sign, decimal,
+/// or hexadecimal after "$" or "0x"/"0X"; surrounding blanks allowed. False when the
+/// text is not a whole number or does not fit in 32 bits.
+bool TryStrToInt(UStringView text, int& value);
+
+}  // namespace brevant

@@ -1,0 +1,2 @@
+// Placeholder translation unit: this layer's classes arrive with their own changes.
+namespace brevant::client_layer { }
