@@ -1,0 +1,50 @@
+#include "app/Controls.h"
+
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace brevant {
+
+void TWrapButton::paintEvent(QPaintEvent*) {
+    QStylePainter p(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    p.drawControl(QStyle::CE_PushButton, option);
+    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    p.drawText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, caption);
+}
+
+QSize TFixedHeightItems::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    return QSize(QStyledItemDelegate::sizeHint(option, index).width(), height_);
+}
+
+TPictureBox::TPictureBox(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+}
+
+void TPictureBox::SetPicture(const QPixmap& picture) {
+    picture_ = picture;
+    update();
+}
+
+void TPictureBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (picture_.isNull()) return;
+    const QRect inside = rect().adjusted(1, 1, -1, -1);
+    QSize size = picture_.size().scaled(inside.size(), Qt::KeepAspectRatio);
+    QRect target(QPoint(0, 0), size);
+    target.moveCenter(inside.center());
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(target, picture_);
+}
+
+}  // namespace brevant

@@ -1,0 +1,22 @@
+#pragma once
+// The texts of the main window's status bar, defined once. Panel 0 tells the outcome
+// of the last command, panel 1 counts, panel 2 the elapsed time of a timed command.
+
+#include <QString>
+#include <cstdint>
+
+namespace brevant::StatusText {
+
+inline constexpr char16_t ConnectOk[] = u"Conexión exitosa.";
+inline constexpr char16_t ConnectFailed[] = u"Error al conectar.";
+inline constexpr char16_t QueryOk[] = u"Sentencia ejecutada correctamente.";
+inline constexpr char16_t QueryFailed[] = u"Error en sentencia.";
+inline constexpr char16_t CommandOk[] = u"Comando ejecutado correctamente.";
+inline constexpr char16_t CommandFailed[] = u"Error en comando.";
+
+/// "Tiempo invertido " S " segundos.", S in decimal without separators.
+inline QString Elapsed(std::uint32_t seconds) {
+    return QStringLiteral(u"Tiempo invertido ") + QString::number(seconds) + QStringLiteral(u" segundos.");
+}
+
+}  // namespace brevant::StatusText

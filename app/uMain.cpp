@@ -1,0 +1,285 @@
+#include "app/uMain.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/ConnectionKind.h"
+#include "app/Controls.h"
+#include "app/ErrorReport.h"
+#include "app/Fonts.h"
+#include "app/Settings.h"
+#include "app/uImagen.h"
+#include "app/uMemo.h"
+
+namespace brevant {
+
+namespace {
+QString Q(const UString& s) { return QString::fromStdU16String(s); }
+UString U(const QString& s) { return s.toStdU16String(); }
+}  // namespace
+
+TMain::TMain(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QString::fromUtf16(Caption));
+    setFont(TahomaFont(15));
+    resize(DesignClientSize);
+    CreateControls();
+    timed_ = std::make_unique<TTimedFrame>(*StatusBar1, [this] { CloseViewers(); });
+    UpdateMinimumSize();
+    CenterOnDesktop();
+    FormCreate();
+}
+
+TMain::~TMain() = default;
+
+QLabel* TMain::AddLabel(const char16_t* text, int left, int top) {
+    auto* label = new QLabel(QString::fromUtf16(text), this);
+    label->adjustSize();
+    anchors_.Place(label, QRect(left, top, label->width(), 18));
+    return label;
+}
+
+QLineEdit* TMain::AddEdit(const char* name, const QRect& design) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::fromLatin1(name));
+    anchors_.Place(edit, design);
+    return edit;
+}
+
+QToolButton* TMain::AddSpeedButton(const char* name, QPoint at, unsigned anchors, TPicture picture,
+                                   void (TMain::*handler)()) {
+    auto* button = new QToolButton(this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(QIcon(SpeedButtonPicture(picture)));
+    button->setIconSize(QSize(16, 16));
+    button->setFocusPolicy(Qt::NoFocus);  // speed buttons are not in the tab chain
+    anchors_.Place(button, QRect(at, QSize(23, 22)), anchors);
+    connect(button, &QToolButton::clicked, this, [this, handler] { ReportErrors([&] { (this->*handler)(); }); });
+    return button;
+}
+
+void TMain::CreateControls() {
+    Label1 = AddLabel(u"Conexión", 16, 8);
+    Label2 = AddLabel(u"Servidor", 127, 8);
+    Label3 = AddLabel(u"Directorio de Datos", 305, 8);
+    Label4 = AddLabel(u"Base de Datos", 501, 8);
+    Label5 = AddLabel(u"Puerto", 663, 8);
+    Label6 = AddLabel(u"Usuario", 718, 8);
+    Label7 = AddLabel(u"Contraseña", 791, 8);
+    Label8 = AddLabel(u"Sentencia SQL", 16, 62);
+    Label9 = AddLabel(u"Comando SQL", 501, 62);
+    Label10 = AddLabel(u"Resultado", 8, 192);
+
+    cbConnection = new QComboBox(this);
+    cbConnection->setObjectName(QStringLiteral("cbConnection"));
+    cbConnection->setEditable(false);
+    cbConnection->setItemDelegate(new TFixedHeightItems(20, cbConnection));
+    cbConnection->addItems({QStringLiteral("MySQL"), QStringLiteral("MySQL Embebido"), QStringLiteral("Access")});
+    anchors_.Place(cbConnection, QRect(16, 27, 105, 26));
+    connect(cbConnection, &QComboBox::currentIndexChanged, this,
+            [this] { ReportErrors([this] { cbConnectionChange(); }); });
+
+    edServer = AddEdit("edServer", QRect(127, 27, 172, 26));
+    edDataDir = AddEdit("edDataDir", QRect(305, 27, 190, 26));
+    edDatabase = AddEdit("edDatabase", QRect(501, 27, 156, 26));
+    edPort = AddEdit("edPort", QRect(663, 27, 50, 26));
+    edUser = AddEdit("edUser", QRect(718, 27, 67, 26));
+    edPass = AddEdit("edPass", QRect(791, 27, 82, 26));
+    edPass->setEchoMode(QLineEdit::Password);
+    edPass->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));  // '*'
+    // Design-time contents; FormCreate puts the settings over them.
+    edServer->setText(QStringLiteral("localhost"));
+    edDataDir->setText(QStringLiteral("datos"));
+    edPort->setText(QStringLiteral("3306"));
+    edUser->setText(QStringLiteral("root"));
+
+    auto memo = [this](const char* name, const QRect& design, unsigned anchors) {
+        auto* m = new QPlainTextEdit(this);
+        m->setObjectName(QString::fromLatin1(name));
+        m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        m->setTabChangesFocus(true);
+        anchors_.Place(m, design, anchors);
+        return m;
+    };
+    Memo1 = memo("Memo1", QRect(16, 81, 436, 94), akLeftTop);
+    Memo2 = memo("Memo2", QRect(501, 81, 372, 94), akLeft | akTop | akRight);
+
+    auto button = [this](const char* name, const char16_t* text, const QRect& design, void (TMain::*handler)()) {
+        auto* b = new TWrapButton(QString::fromUtf16(text), this);
+        b->setObjectName(QString::fromLatin1(name));
+        anchors_.Place(b, design);
+        connect(b, &QPushButton::clicked, this, [this, handler] { ReportErrors([&] { (this->*handler)(); }); });
+        return b;
+    };
+    Button1 = button("Button1", u"Backup", QRect(532, 181, 108, 29), &TMain::Button1Click);
+    Button2 = button("Button2", u"Restaura", QRect(760, 181, 113, 29), &TMain::Button2Click);
+    Button3 = button("Button3", u"Backup Estructura", QRect(392, 181, 134, 29), &TMain::Button3Click);
+    Button4 = button("Button4", u"Backup Tablas", QRect(646, 181, 108, 29), &TMain::Button4Click);
+
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setTabKeyNavigation(true);
+    anchors_.Place(DBGrid1, QRect(8, 216, 865, 272), akAll);
+    connect(DBGrid1, &QTableView::doubleClicked, this, [this] { ReportErrors([this] { DBGrid1DblClick(); }); });
+
+    const unsigned topRight = akTop | akRight;
+    sbutConnect = AddSpeedButton("sbutConnect", {879, 26}, akLeftTop, TPicture::OrangeArrow, &TMain::sbutConnectClick);
+    SpeedButton1 = AddSpeedButton("SpeedButton1", {458, 81}, akLeftTop, TPicture::OrangeArrow, &TMain::SpeedButton1Click);
+    SpeedButton3 = AddSpeedButton("SpeedButton3", {458, 109}, akLeftTop, TPicture::YellowFolder, &TMain::SpeedButton3Click);
+    SpeedButton5 = AddSpeedButton("SpeedButton5", {458, 137}, akLeftTop, TPicture::RecycleBin, &TMain::SpeedButton5Click);
+    SpeedButton2 = AddSpeedButton("SpeedButton2", {879, 81}, topRight, TPicture::OrangeArrow, &TMain::SpeedButton2Click);
+    SpeedButton4 = AddSpeedButton("SpeedButton4", {879, 109}, topRight, TPicture::YellowFolder, &TMain::SpeedButton4Click);
+    SpeedButton6 = AddSpeedButton("SpeedButton6", {879, 137}, topRight, TPicture::RecycleBin, &TMain::SpeedButton6Click);
+    SpeedButton7 = AddSpeedButton("SpeedButton7", {879, 215}, topRight, TPicture::Picture, &TMain::SpeedButton7Click);
+    SpeedButton8 = AddSpeedButton("SpeedButton8", {879, 243}, topRight, TPicture::BlueBook, &TMain::SpeedButton8Click);
+    SpeedButton9 = AddSpeedButton("SpeedButton9", {879, 271}, topRight, TPicture::RedDocument, &TMain::SpeedButton9Click);
+    SpeedButton10 = AddSpeedButton("SpeedButton10", {879, 319}, topRight, TPicture::RedDocument, &TMain::SpeedButton10Click);
+    SpeedButton11 = AddSpeedButton("SpeedButton11", {879, 359}, topRight, TPicture::RedDocument, &TMain::SpeedButton11Click);
+
+    StatusBar1 = new TStatusPanels(this);
+    StatusBar1->setGeometry(0, DesignClientSize.height() - TStatusPanels::BarHeight, DesignClientSize.width(),
+                            TStatusPanels::BarHeight);
+
+    SetTabOrder();
+}
+
+void TMain::SetTabOrder() {
+    // Tab positions 0 to 5, then 7 to 14; no control holds position 6.
+    QWidget* const chain[] = {cbConnection, edServer, edDatabase, edPort,  edUser,  edPass,  DBGrid1,
+                              Memo1,        Memo2,    edDataDir,  Button1, Button2, Button3, Button4};
+    for (QWidget* w : chain) w->setFocusPolicy(w == DBGrid1 ? Qt::StrongFocus : w->focusPolicy());
+    for (std::size_t i = 1; i < std::size(chain); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+void TMain::SetViewers(TfrmMemo* memo, TfrmImagen* imagen) {
+    frmMemo_ = memo;
+    frmImagen_ = imagen;
+}
+
+QString TMain::SettingsFileName() const { return path + QLatin1Char('/') + QString::fromUtf16(brevant::SettingsFileName); }
+
+QSize TMain::FrameExtents() const {
+    const QSize frame = frameGeometry().size() - geometry().size();
+    return frame.width() > 0 || frame.height() > 0 ? frame : DesignFrameExtents;
+}
+
+void TMain::UpdateMinimumSize() {
+    const QSize frame = FrameExtents();
+    setMinimumSize(MinimumOuterSize.width() - frame.width(), MinimumOuterSize.height() - frame.height());
+}
+
+void TMain::CenterOnDesktop() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect desktop = screen->availableGeometry();
+    const QSize outer = size() + FrameExtents();
+    move(desktop.x() + (desktop.width() - outer.width()) / 2, desktop.y() + (desktop.height() - outer.height()) / 2);
+}
+
+void TMain::CloseViewers() {
+    if (frmMemo_ && frmMemo_->isVisible()) frmMemo_->close();
+    if (frmImagen_ && frmImagen_->isVisible()) frmImagen_->close();
+}
+
+void TMain::ApplyConnectionKind(int kind) {
+    if (auto states = KindFieldStates(kind)) {
+        edServer->setEnabled(states->server);
+        edDataDir->setEnabled(states->dataDir);
+    }
+}
+
+// ---- Handlers ---------------------------------------------------------------
+
+void TMain::FormCreate() {
+    path = QDir::currentPath();
+    if (path.endsWith(QLatin1Char('/'))) path.chop(1);  // the root directory
+
+    const IniFile file(U(SettingsFileName()));
+    const TSettings s = LoadSettings(file);
+    driverid = s.driverid;
+    server = Q(s.server);
+    database = Q(s.database);
+    datadir = Q(s.datadir);
+    user = Q(s.user);
+    port = Q(s.port);
+
+    {
+        // Selecting the stored kind is not a change made by the user.
+        const QSignalBlocker quiet(cbConnection);
+        cbConnection->setCurrentIndex(driverid >= 0 && driverid < cbConnection->count() ? driverid : -1);
+    }
+    edServer->setText(server);
+    edDatabase->setText(database);
+    edDataDir->setText(datadir);
+    edUser->setText(user);
+    edPass->setText(pass);
+    edPort->setText(port);
+
+    // FDConn and MyEmbConn are closed here once they exist; nothing is open yet.
+
+    ApplyConnectionKind(cbConnection->currentIndex());
+}
+
+void TMain::FormClose() {
+    IniFile file(U(SettingsFileName()), settingsWriter_);
+    TSettings s;
+    s.driverid = cbConnection->currentIndex();  // -1 when no item is selected
+    s.server = U(edServer->text());
+    s.database = U(edDatabase->text());
+    s.datadir = U(edDataDir->text());
+    s.user = U(edUser->text());
+    s.port = U(edPort->text());
+    SaveSettings(file, s);
+}
+
+void TMain::FormResize() {
+    const int width = StatusPanelWidth(this->width() + FrameExtents().width());
+    for (int i = 0; i < TStatusPanels::PanelCount; ++i) StatusBar1->SetPanelWidth(i, width);
+}
+
+void TMain::cbConnectionChange() { ApplyConnectionKind(cbConnection->currentIndex()); }
+
+void TMain::sbutConnectClick() {}
+void TMain::SpeedButton1Click() {}
+void TMain::SpeedButton2Click() {}
+void TMain::SpeedButton3Click() {}
+void TMain::SpeedButton4Click() {}
+void TMain::SpeedButton5Click() {}
+void TMain::SpeedButton6Click() {}
+void TMain::SpeedButton7Click() {}
+void TMain::SpeedButton8Click() {}
+void TMain::SpeedButton9Click() {}
+void TMain::SpeedButton10Click() {}
+void TMain::SpeedButton11Click() {}
+void TMain::Button1Click() {}
+void TMain::Button2Click() {}
+void TMain::Button3Click() {}
+void TMain::Button4Click() {}
+void TMain::DBGrid1DblClick() {}
+
+// ---- Window events ----------------------------------------------------------
+
+void TMain::closeEvent(QCloseEvent* e) {
+    // A settings key that cannot be written abandons the close: the window stays
+    // open, and the next close tries the whole write again.
+    if (ReportErrors([this] { FormClose(); })) e->accept();
+    else e->ignore();
+}
+
+void TMain::resizeEvent(QResizeEvent* e) {
+    UpdateMinimumSize();
+    anchors_.Apply(size());
+    StatusBar1->setGeometry(0, height() - TStatusPanels::BarHeight, width(), TStatusPanels::BarHeight);
+    QWidget::resizeEvent(e);
+    ReportErrors([this] { FormResize(); });
+}
+
+void TMain::moveEvent(QMoveEvent* e) {
+    // The window manager's frame becomes known once the window is placed.
+    UpdateMinimumSize();
+    QWidget::moveEvent(e);
+}
+
+}  // namespace brevant

@@ -1,0 +1,180 @@
+#pragma once
+// The main window: the connection row, the query and command panes with their
+// buttons, the backup and restore buttons, the result grid and the status bar.
+// Controls are placed at fixed positions and follow the window's edges through their
+// anchors.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QString>
+#include <QTableView>
+#include <QToolButton>
+#include <QWidget>
+#include <memory>
+
+#include "app/Anchors.h"
+#include "app/IniFile.h"
+#include "app/SpeedButtonPictures.h"
+#include "app/StatusPanels.h"
+#include "app/TimedFrame.h"
+
+namespace brevant {
+
+class TfrmMemo;
+class TfrmImagen;
+
+class TMain : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr char16_t Caption[] = u"Brevant 1.1.7 by Fennick";
+    static constexpr QSize DesignClientSize{924, 506};
+    static constexpr QSize MinimumOuterSize{940, 370};
+    /// Frame assumed around the client area while the window system reports none
+    /// (before the window is shown, or without a window manager): the frame the
+    /// window's sizes were designed with, 8-pixel borders and a 31-pixel caption.
+    static constexpr QSize DesignFrameExtents{16, 39};
+
+    /// Builds every control and runs FormCreate, which reads the settings file from
+    /// the current directory.
+    explicit TMain(QWidget* parent = nullptr);
+    ~TMain() override;
+
+    /// The two viewers, created after the main window and owned by it.
+    void SetViewers(TfrmMemo* memo, TfrmImagen* imagen);
+    TfrmMemo* frmMemo() const { return frmMemo_; }
+    TfrmImagen* frmImagen() const { return frmImagen_; }
+
+    /// Replaces how FormClose writes the settings file (tests inject failures here).
+    void SetSettingsWriter(IniFile::FileWriter writer) { settingsWriter_ = std::move(writer); }
+
+    /// The frame of every timed command.
+    TTimedFrame& Timed() { return *timed_; }
+
+    /// Size of the window frame around the client area.
+    QSize FrameExtents() const;
+    /// Closes the memo viewer if it is shown, then the image viewer if it is shown.
+    void CloseViewers();
+
+    // Labels.
+    QLabel* Label1 = nullptr;   // "Conexión"
+    QLabel* Label2 = nullptr;   // "Servidor"
+    QLabel* Label3 = nullptr;   // "Directorio de Datos"
+    QLabel* Label4 = nullptr;   // "Base de Datos"
+    QLabel* Label5 = nullptr;   // "Puerto"
+    QLabel* Label6 = nullptr;   // "Usuario"
+    QLabel* Label7 = nullptr;   // "Contraseña"
+    QLabel* Label8 = nullptr;   // "Sentencia SQL"
+    QLabel* Label9 = nullptr;   // "Comando SQL"
+    QLabel* Label10 = nullptr;  // "Resultado"
+
+    // Connection row.
+    QComboBox* cbConnection = nullptr;
+    QLineEdit* edServer = nullptr;
+    QLineEdit* edDataDir = nullptr;
+    QLineEdit* edDatabase = nullptr;
+    QLineEdit* edPort = nullptr;
+    QLineEdit* edUser = nullptr;
+    QLineEdit* edPass = nullptr;
+    QToolButton* sbutConnect = nullptr;
+
+    // Query pane (Memo1) and command pane (Memo2).
+    QPlainTextEdit* Memo1 = nullptr;
+    QPlainTextEdit* Memo2 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;  // run the query pane
+    QToolButton* SpeedButton3 = nullptr;  // load a file into the query pane
+    QToolButton* SpeedButton5 = nullptr;  // clear the query pane
+    QToolButton* SpeedButton2 = nullptr;  // run the command pane
+    QToolButton* SpeedButton4 = nullptr;  // load a file into the command pane
+    QToolButton* SpeedButton6 = nullptr;  // clear the command pane
+
+    // Backup and restore.
+    QPushButton* Button1 = nullptr;  // "Backup"
+    QPushButton* Button2 = nullptr;  // "Restaura"
+    QPushButton* Button3 = nullptr;  // "Backup Estructura"
+    QPushButton* Button4 = nullptr;  // "Backup Tablas"
+
+    // Result grid, viewers and documents.
+    QTableView* DBGrid1 = nullptr;         // shows DataSource1's dataset once the grid model exists
+    QToolButton* SpeedButton7 = nullptr;   // image viewer
+    QToolButton* SpeedButton8 = nullptr;   // memo viewer
+    QToolButton* SpeedButton9 = nullptr;   // open the current document
+    QToolButton* SpeedButton10 = nullptr;  // export documents
+    QToolButton* SpeedButton11 = nullptr;  // import documents
+
+    TStatusPanels* StatusBar1 = nullptr;
+
+    // Data-access objects, one of each for the whole run, all closed at start. They
+    // join the window with the layers that implement them:
+    //   MyConn      MySQL connection over the wire client
+    //   MyEmbConn   embedded-server connection
+    //   MyQuery     MySQL query dataset (after-scroll handler MyQueryAfterScroll)
+    //   MyCommand   MySQL command
+    //   MyDump      dump and restore component
+    //   FDConn      Access connection, with FDQuery (after-scroll handler
+    //               FDQueryAfterScroll) and FDCommand
+    //   DataSource1 what the grid and both viewers show
+    //   OpenDialog  open-file dialog, default extension "*.sql"
+
+    // Fields.
+    QString path;  // current directory at creation, without a trailing separator
+    int driverid = 0;
+    QString server, database, datadir, user, port;
+    QString pass;  // never filled: it only empties the password box at start
+    int column = 0;  // field shown by the memo viewer
+    int imagen = 0;  // field shown by the image viewer
+
+    // Handlers.
+    void FormCreate();
+    /// Writes the settings file; EIniFileException when a key cannot be written.
+    void FormClose();
+    void FormResize();
+    void cbConnectionChange();
+
+    // Commands, each arriving with the layer it drives. Until then they do nothing.
+    void sbutConnectClick();    // connect
+    void SpeedButton1Click();   // run the query pane
+    void SpeedButton2Click();   // run the command pane
+    void SpeedButton3Click();   // load a file into the query pane
+    void SpeedButton4Click();   // load a file into the command pane
+    void SpeedButton5Click();   // clear the query pane
+    void SpeedButton6Click();   // clear the command pane
+    void SpeedButton7Click();   // show the image viewer
+    void SpeedButton8Click();   // show the memo viewer
+    void SpeedButton9Click();   // open the current document
+    void SpeedButton10Click();  // export documents
+    void SpeedButton11Click();  // import documents
+    void Button1Click();        // backup
+    void Button2Click();        // restore
+    void Button3Click();        // structure backup
+    void Button4Click();        // per-table backup
+    void DBGrid1DblClick();     // show the memo viewer
+
+    /// The file FormCreate read and FormClose writes: `path` + "/brevant.ini".
+    QString SettingsFileName() const;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+
+private:
+    void CreateControls();
+    QLabel* AddLabel(const char16_t* text, int left, int top);
+    QLineEdit* AddEdit(const char* name, const QRect& design);
+    QToolButton* AddSpeedButton(const char* name, QPoint at, unsigned anchors, TPicture picture, void (TMain::*handler)());
+    void SetTabOrder();
+    void ApplyConnectionKind(int kind);
+    void UpdateMinimumSize();
+    void CenterOnDesktop();
+
+    TAnchorSet anchors_{DesignClientSize};
+    std::unique_ptr<TTimedFrame> timed_;
+    IniFile::FileWriter settingsWriter_;
+    TfrmMemo* frmMemo_ = nullptr;
+    TfrmImagen* frmImagen_ = nullptr;
+};
+
+}  // namespace brevant
