@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QFontInfo>
+#include <QStyle>
 #include <memory>
 #include <optional>
 
@@ -96,6 +98,8 @@ TEST(MainWindow, ShapeAtStart) {
     EXPECT_EQ(main->cbConnection->itemText(1), QStringLiteral("MySQL Embebido"));
     EXPECT_EQ(main->cbConnection->itemText(2), QStringLiteral("Access"));
     EXPECT_EQ(main->edPass->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(main->edPass->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, main->edPass), '*');
+    EXPECT_EQ(main->cbConnection->view()->sizeHintForRow(0), 20);
     EXPECT_TRUE(main->Memo1->toPlainText().isEmpty());
     EXPECT_TRUE(main->Memo2->toPlainText().isEmpty());
     EXPECT_EQ(main->DBGrid1->model(), nullptr);
