@@ -79,6 +79,53 @@ DecodeResult DecodeTextRow(std::span<const std::uint8_t> row, std::span<TMySqlBi
     return DecodeResult::Ok;
 }
 
+DecodeResult DecodeBinaryRow(std::span<const std::uint8_t> row, std::span<const std::uint8_t> types,
+                             std::span<TMySqlBind> items) {
+    const std::uint8_t* p = row.data();
+    const std::size_t size = row.size();
+    const std::size_t count = items.size();
+    const std::size_t bitmapBytes = (count + 7 + 2) / 8;
+    if (types.size() < count || size > std::numeric_limits<std::uint32_t>::max() || size < 1 + bitmapBytes)
+        return DecodeResult::Malformed;
+    std::size_t pos = 1 + bitmapBytes;
+    for (std::size_t i = 0; i < count; ++i) {
+        TMySqlBind& item = items[i];
+        const std::size_t bit = i + 2;
+        if (p[1 + bit / 8] & (1u << (bit % 8))) {
+            item = TMySqlBind{};
+            continue;
+        }
+        std::size_t width = 0;
+        switch (types[i]) {
+            case MYSQL_TYPE_TINY: width = 1; break;
+            case MYSQL_TYPE_SHORT:
+            case MYSQL_TYPE_YEAR: width = 2; break;
+            case MYSQL_TYPE_LONG:
+            case MYSQL_TYPE_FLOAT:
+            case MYSQL_TYPE_INT24: width = 4; break;
+            case MYSQL_TYPE_DOUBLE:
+            case MYSQL_TYPE_LONGLONG: width = 8; break;
+            default: break;
+        }
+        std::size_t offset, length;
+        if (width) {
+            if (size - pos < width) return DecodeResult::Malformed;
+            offset = pos;
+            length = width;
+            pos += width;
+        } else {
+            bool isNull;
+            DecodeResult r = NextValue(p, size, pos, isNull, offset, length);
+            if (r != DecodeResult::Ok) return r;
+            if (isNull) return DecodeResult::Malformed;  // NULL is told by the bitmap
+        }
+        item.IsNull = false;
+        item.Offset = static_cast<std::uint32_t>(offset);
+        item.Length = static_cast<std::uint32_t>(length);
+    }
+    return DecodeResult::Ok;
+}
+
 DecodeResult DecodeColumnDefinition(std::span<const std::uint8_t> packet, bool protocol41, bool longFlag,
                                     TMySqlFieldInfo& f) {
     const std::uint8_t* p = packet.data();

@@ -46,6 +46,12 @@ enum class DecodeResult {
 /// Decodes a text-protocol row of items.size() columns.
 DecodeResult DecodeTextRow(std::span<const std::uint8_t> row, std::span<TMySqlBind> items);
 
+/// Decodes a binary-protocol row (prepared statements): a 0x00 header, a NULL
+/// bitmap starting at bit 2, then the non-NULL values, fixed-width by type or
+/// length-encoded. types holds the MYSQL_TYPE code of each column.
+DecodeResult DecodeBinaryRow(std::span<const std::uint8_t> row, std::span<const std::uint8_t> types,
+                             std::span<TMySqlBind> items);
+
 /// Decodes a column definition: 7 strings in the 4.1 form, 5 in the older one
 /// (whose flags are 2 bytes wide when the server has CLIENT_LONG_FLAG).
 DecodeResult DecodeColumnDefinition(std::span<const std::uint8_t> packet, bool protocol41, bool longFlag,

@@ -1,0 +1,67 @@
+#include "mysql/wire/TMySqlResultSet.h"
+
+#include "mysql/wire/EMySqlException.h"
+#include "mysql/wire/PacketReader.h"
+#include "mysql/wire/TMySqlSession.h"
+
+namespace brevant {
+
+TMySqlResultSet::TMySqlResultSet(TMySqlSession* session, std::vector<TMySqlFieldInfo> fields,
+                                 std::uint32_t fieldCount, bool prepared)
+    : ffieldCount(fieldCount), ffields(std::move(fields)), fsession(session), FIsPrepared(prepared) {
+    FBinds.Items.resize(ffieldCount);
+    if (FIsPrepared)
+        for (const auto& f : ffields) FBinaryTypes.push_back(f.MyType);
+}
+
+TMySqlResultSet::~TMySqlResultSet() {
+    if (fsession && fsession->FResultSet == this) fsession->FResultSet = nullptr;
+}
+
+void TMySqlResultSet::Decode(std::span<const std::uint8_t> row) {
+    DecodeResult r = FIsPrepared ? DecodeBinaryRow(row, FBinaryTypes, FBinds.Items) : DecodeTextRow(row, FBinds.Items);
+    if (r == DecodeResult::BadLengthByte) RaiseBadFieldLength();
+    if (r != DecodeResult::Ok) throw EMySqlException(CR_MALFORMED_PACKET);
+    FBinds.Buffer = row.data();
+    FBinds.BufferLength = row.size();
+    frowBuffer = row.data();
+}
+
+TMySqlBinds* TMySqlResultSet::Fetch() {
+    if (FEof || !fsession) return nullptr;
+    TMySqlSession& s = *fsession;
+    try {
+        s.net.ReceiveRow();
+        auto packet = s.net.GetRowBytes();
+        if (s.net.GetPacketType() == ptEOF) {
+            if (packet.size() >= 3) s.warningCount = static_cast<std::uint32_t>(packet[1] | (packet[2] << 8));
+            if (packet.size() >= 5)
+                s.serverStatus = static_cast<std::uint32_t>(
+                    static_cast<std::int32_t>(static_cast<std::int16_t>(packet[3] | (packet[4] << 8))));
+            s.net.SetEof();
+            s.status = msReady;
+            FEof = true;
+            return nullptr;
+        }
+        Decode(packet);
+        return &FBinds;
+    } catch (const Exception&) {
+        // The stream is over: an error packet ends it, and after a broken packet
+        // nothing more can be trusted.
+        FEof = true;
+        if (!(s.serverStatus & SERVER_MORE_RESULTS_EXISTS)) s.status = msReady;
+        throw;
+    }
+}
+
+TMySqlBinds* TMySqlResultSet::ReadRow(int index) {
+    if (!fsession) throw EArgumentError(std::string_view("Invalid record number"));
+    Decode(fsession->net.GetRows(index));
+    return &FBinds;
+}
+
+void TMySqlResultSet::SetKeepRowCount(int n) {
+    if (fsession && fsession->net.GetRowCount() != n) fsession->net.SetRowCount(n);
+}
+
+}  // namespace brevant
