@@ -27,6 +27,9 @@ public:
     /// Unbinds dbMemo. Nothing is bound yet.
     void FormClose();
 
+    /// The main window whose data source and field choice the viewer shows.
+    TMain* Main() const { return main_; }
+
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
