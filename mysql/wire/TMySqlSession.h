@@ -132,6 +132,7 @@ private:
     // Commands (TMySqlSessionCommands.cpp).
     void WriteCommand(TServerCommand command);
     void SendLocalFile(const std::string& fileName);
+    std::string ReadOkInfo();
 
     /// The file named by the LOAD DATA LOCAL INFILE statement just sent, if the
     /// last query was one: the only file a local-file request may read.

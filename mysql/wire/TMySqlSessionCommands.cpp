@@ -31,7 +31,28 @@ std::uint32_t SignExtend16(std::uint16_t v) {
 
 UString StatusDetail(TMySqlStatus status) { return u"mysql.status = " + IntToStr(status); }
 
+// The message of an OK packet. Servers send it as a length-encoded string; taken
+// as plain text up to a 0 byte, its length byte would show as a first character.
+std::string ReadOkInfoFrom(TMySqlNet& net) {
+    if (net.Remaining() == 0) return {};
+    TPacketReader r = net.Reader();
+    const std::size_t start = r.Position();
+    try {
+        std::size_t offset, length;
+        if (r.ReadFieldBounds(offset, length)) {
+            net.SetPosition(r.Position());
+            return std::string(reinterpret_cast<const char*>(r.Data()) + offset, length);
+        }
+    } catch (const Exception&) {
+        // Not a length-encoded string after all: the rest up to a 0 byte.
+    }
+    net.SetPosition(start);
+    return net.ReadString();
+}
+
 }  // namespace
+
+std::string TMySqlSession::ReadOkInfo() { return ReadOkInfoFrom(net); }
 
 void TMySqlSession::WriteCommand(TServerCommand command) {
     if (status != msReady) throw EMySqlException(CR_COMMANDS_OUT_OF_SYNC);
@@ -68,7 +89,7 @@ void TMySqlSession::ReadQueryResult() {
             if (IsProtocol41() || (serverCapabilities & CLIENT_TRANSACTIONS))
                 serverStatus = SignExtend16(net.ReadUInt16());
             if (IsProtocol41()) warningCount = net.ReadUInt16();
-            info = net.ReadString();
+            info = ReadOkInfo();
             return;
         }
         if (n == NULL_LENGTH) {

@@ -60,7 +60,7 @@ for attempt in 1 2 3 4 5 6 7 8; do
   rm -f "$sock" "$dir/error.log"
   "$mariadbd" --no-defaults --datadir="$data" --port="$port" --bind-address=127.0.0.1 \
     --socket="$sock" --pid-file="$pidfile" --log-error="$dir/error.log" "${user_args[@]}" \
-    --skip-name-resolve --local-infile=1 --max-allowed-packet=256M --skip-log-bin \
+    --skip-name-resolve --skip-secure-auth --local-infile=1 --max-allowed-packet=256M --skip-log-bin \
     --innodb-buffer-pool-size=256M --innodb-log-file-size=256M --innodb-flush-log-at-trx-commit=2 \
     --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
     >/dev/null 2>&1 &
@@ -85,8 +85,15 @@ fi
 ALTER USER 'root'@'localhost' IDENTIFIED BY '$root_password';
 CREATE USER 'root'@'%' IDENTIFIED BY '$root_password';
 GRANT ALL PRIVILEGES ON *.* TO 'root'@'%' WITH GRANT OPTION;
+-- mariadb-install-db also makes root@127.0.0.1, root@::1 and root@<host name>
+-- without a password; they are more specific than root@% and would refuse the
+-- password over TCP.
+DROP USER IF EXISTS 'root'@'127.0.0.1', 'root'@'::1', 'root'@'$(hostname)';
 CREATE USER 'brevant_nopw'@'%' IDENTIFIED BY '';
 GRANT ALL PRIVILEGES ON *.* TO 'brevant_nopw'@'%';
+-- pre-4.1 password: the server switches from the greeting's plugin to this one
+CREATE USER 'brevant_old'@'%' IDENTIFIED VIA mysql_old_password USING PASSWORD('brevant-old');
+GRANT ALL PRIVILEGES ON *.* TO 'brevant_old'@'%';
 FLUSH PRIVILEGES;
 SQL
 
