@@ -1,0 +1,170 @@
+#include "script/lexer/TDAScriptProcessor.h"
+
+#include "script/lexer/TParser.h"
+
+namespace brevant {
+
+TDAScriptProcessor::TDAScriptProcessor() = default;
+TDAScriptProcessor::~TDAScriptProcessor() = default;
+
+std::unique_ptr<TParser> TDAScriptProcessor::CreateParser(UStringView text) {
+    return std::make_unique<TParser>(text);
+}
+
+std::unique_ptr<TParser> TDAScriptProcessor::CreateParser(std::istream& stream, TParserEncoding encoding,
+                                                          std::int64_t size) {
+    return std::make_unique<TParser>(stream, encoding, size);
+}
+
+void TDAScriptProcessor::AttachText(UStringView text) {
+    parser_ = CreateParser(text);
+    Attached();
+}
+
+void TDAScriptProcessor::AttachStream(std::istream& stream, TParserEncoding encoding, std::int64_t size) {
+    parser_ = CreateParser(stream, encoding, size);
+    Attached();
+}
+
+void TDAScriptProcessor::Attached() {
+    // The splitter sees every character: blanks, comments and quotes stay in the text.
+    parser_->OmitBlank = false;
+    parser_->OmitComment = false;
+    parser_->OmitInlineComment = false;
+    parser_->Uppered = false;
+    parser_->QuotedString = true;
+    currDelimiter_ = Delimiter;
+}
+
+void TDAScriptProcessor::Reset() {
+    statementType_ = ST_UNKNOWN;
+    delimiterState_ = dsNone;
+    tokenCount_ = 0;
+}
+
+void TDAScriptProcessor::CheckLexem(int code, UStringView text) {
+    if (code == lcBlank || code == lcComment) return;
+    // DELIMITER is a command only where no other word precedes it on its line, as in
+    // the mysql client. Elsewhere it is a name (a column called delimiter), and taking
+    // it for a command would swallow the statement and change the delimiter.
+    const bool firstOnLine = tokenCount_ == 0 || parser_->PrevLine() > lastLexemLine_;
+    if (firstOnLine && statementType_ != ST_SPECIFIC_SQL &&
+        (code == lxDELIMITER || (code == lcIdent && SameTextAscii(text, u"DELIMITER")))) {
+        delimiterState_ = dsDelimiter;
+        statementType_ = ST_DELIMETER;
+    }
+    ++tokenCount_;
+    lastLexemLine_ = parser_->CurrLine();
+}
+
+bool TDAScriptProcessor::MatchesDelimiter(int code, UStringView text, bool prevIsFirstChar, bool& dropLast) {
+    if (code == lcString || code == lcBlank) return false;
+    if (text == UStringView(currDelimiter_)) return !IsSpecificSQL(statementType_);
+    if (currDelimiter_.size() == 2 && prevIsFirstChar && text.size() == 1 && text[0] == currDelimiter_[1]) {
+        if (IsSpecificSQL(statementType_)) return false;
+        dropLast = true;
+        return true;
+    }
+    if (code == lxSlash && SlashIsDelimiter() && currDelimiter_ == Delimiter && parser_->PrevCol() == 0) {
+        const int next = parser_->PeekChar();
+        return next < 0 || next == u'\n' || next == u'\r';
+    }
+    return false;
+}
+
+bool TDAScriptProcessor::ExecuteNext() {
+    if (!parser_) return false;
+    TParser& parser = *parser_;
+    for (;;) {
+        Reset();
+        statement_.clear();
+        newDelimiter_.clear();
+        TScriptStatement st;
+        bool started = false;
+        bool onlyComments = true;
+        bool prevIsFirstChar = false;  // the last token was the first character of the delimiter
+        int code;
+        for (;;) {
+            code = parser.GetNextToken();
+            const UStringView text = parser.Token();
+
+            // A DELIMITER command collects its value.
+            bool inCommand = true;
+            switch (delimiterState_) {
+            case dsDelimiter:
+            case dsBlank:
+                if (code == lcBlank) {
+                    // A line break before any value ends a command that names none.
+                    delimiterState_ = IsBlankEndsDelimeter() && text.find_first_of(u"\r\n") != UStringView::npos
+                                          ? dsSet : dsBlank;
+                } else if (code != lcEnd) {
+                    delimiterState_ = dsValue;
+                    newDelimiter_.assign(text);
+                }
+                break;
+            case dsValue:
+                if (code == lcEnd) delimiterState_ = dsSet;
+                else if (code == lcBlank) {
+                    if (IsBlankEndsDelimeter()) delimiterState_ = dsSet;
+                } else if (!IsBlankEndsDelimeter() && text == UStringView(currDelimiter_)) {
+                    delimiterState_ = dsSet;
+                } else {
+                    newDelimiter_.append(text);
+                }
+                break;
+            default:
+                inCommand = false;
+            }
+
+            bool dropLast = false;
+            bool end = delimiterState_ == dsSet || code == lcEnd;
+            if (!end && !inCommand) end = MatchesDelimiter(code, text, prevIsFirstChar, dropLast);
+            if (end) {
+                st.EndPos = parser.PrevPos();
+                st.EndLine = parser.PrevLine();
+                st.EndCol = parser.PrevCol();
+                if (dropLast && !statement_.empty()) {
+                    statement_.pop_back();
+                    --st.EndPos;
+                    --st.EndCol;
+                }
+                break;
+            }
+
+            if (!started) {
+                if (code == lcBlank) continue;  // white space before a statement is not part of it
+                started = true;
+                st.StartPos = parser.PrevPos();
+                st.StartLine = parser.PrevLine();
+                st.StartCol = parser.PrevCol();
+            }
+            if (code != lcBlank && code != lcComment) onlyComments = false;
+            CheckLexem(code, text);
+            statement_.append(text);
+            prevIsFirstChar = currDelimiter_.size() == 2 && code != lcString && text.size() == 1 &&
+                              text[0] == currDelimiter_[0];
+        }
+
+        bool omit = false;
+        if (statementType_ == ST_DELIMETER) {
+            omit = true;
+            if (!newDelimiter_.empty()) currDelimiter_ = newDelimiter_;  // "DELIMITER" alone changes nothing
+        }
+        if (!TrimView(statement_).empty()) {
+            if (onlyComments && MarksCommentStatements()) {
+                statementType_ = ST_COMMENT;
+                omit = true;
+            }
+            st.SQL = statement_;
+            st.StatementType = statementType_;
+            st.Omit = omit;
+            return !OnStatement || OnStatement(st);
+        }
+        if (code == lcEnd) {
+            parser_.reset();
+            return false;
+        }
+    }
+}
+
+}  // namespace brevant

@@ -1,0 +1,92 @@
+#pragma once
+// The statement splitter: walks a script's tokens and cuts it into single statements
+// at the current delimiter, honouring DELIMITER commands and a lone "/" line. Each
+// statement is handed to a callback (the script runner) with its type, omit flag and
+// where it starts.
+
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <memory>
+
+#include "core/Text.h"
+#include "script/lexer/TParser.h"
+
+namespace brevant {
+
+// Statement types handed over with each statement.
+constexpr int ST_UNKNOWN = 0;
+constexpr int ST_DELIMETER = 1;
+constexpr int ST_COMMENT = 2;
+constexpr int ST_SPECIFIC_SQL = 32768;
+
+enum TDelimiterState { dsNone, dsDelimiter, dsBlank, dsValue, dsSet };
+
+struct TScriptStatement {
+    UStringView SQL;  // the statement without its delimiter; valid during the callback
+    int StatementType = ST_UNKNOWN;
+    bool Omit = false;  // a DELIMITER command (or, for the generic splitter, only comments)
+    std::int64_t StartPos = 0, StartLine = 0, StartCol = 0;  // first non-blank token
+    std::int64_t EndPos = 0, EndLine = 0, EndCol = 0;        // where the delimiter starts
+};
+
+/// Runs one statement; returns false to stop the script.
+using TExecuteStatementProc = std::function<bool(const TScriptStatement&)>;
+
+class TDAScriptProcessor {
+public:
+    TDAScriptProcessor();
+    virtual ~TDAScriptProcessor();
+    TDAScriptProcessor(const TDAScriptProcessor&) = delete;
+    TDAScriptProcessor& operator=(const TDAScriptProcessor&) = delete;
+
+    /// The script's own delimiter. Attaching a script makes it the current one.
+    UString Delimiter = u";";
+    TExecuteStatementProc OnStatement;
+
+    /// Starts splitting a text, or a stream in an encoding (size < 0: to its end).
+    void AttachText(UStringView text);
+    void AttachStream(std::istream& stream, TParserEncoding encoding, std::int64_t size = -1);
+    /// Drops the lexer; ExecuteNext then returns False until a script is attached.
+    void ReleaseParser() { parser_.reset(); }
+
+    /// Finds the next statement and hands it to OnStatement. True when one was found
+    /// (executed or omitted) and execution was not asked to stop; False at the end of the
+    /// script, where the lexer is released. A lexer error propagates to the caller.
+    bool ExecuteNext();
+
+    const UString& CurrDelimiter() const { return currDelimiter_; }
+    /// The lexer over the attached script, or null.
+    TParser* Parser() const { return parser_.get(); }
+
+protected:
+    /// Per-statement state, reset at each statement.
+    virtual void Reset();
+    virtual std::unique_ptr<TParser> CreateParser(UStringView text);
+    virtual std::unique_ptr<TParser> CreateParser(std::istream& stream, TParserEncoding encoding,
+                                                  std::int64_t size);
+    /// Looks at a token that goes into the statement.
+    virtual void CheckLexem(int code, UStringView text);
+    /// Asked when the delimiter is met: is it inside a routine body?
+    virtual bool IsSpecificSQL(int statementType) { return false; }
+    virtual bool IsBlankEndsDelimeter() { return false; }
+    virtual bool SlashIsDelimiter() { return true; }
+    /// Does a statement made only of comments become ST_COMMENT and get omitted?
+    virtual bool MarksCommentStatements() { return true; }
+
+    int statementType_ = ST_UNKNOWN;
+    TDelimiterState delimiterState_ = dsNone;
+    int tokenCount_ = 0;  // tokens of the statement other than blanks and comments
+    std::int64_t lastLexemLine_ = 0;  // line where the last of those tokens ended
+
+private:
+    void Attached();
+    bool MatchesDelimiter(int code, UStringView text, bool prevIsFirstChar, bool& dropLast);
+
+    std::unique_ptr<TParser> parser_;
+    UString currDelimiter_ = u";";
+    UString newDelimiter_;
+    UString statement_;
+};
+
+}  // namespace brevant

@@ -1,0 +1,299 @@
+#include "script/lexer/TParser.h"
+
+#include "script/lexer/Keywords.h"
+
+namespace brevant {
+
+namespace {
+
+// The symbol characters with their codes, in code order (code = index + 1).
+constexpr char16_t kSymbolChars[] = u"!\"#$%&'()*+,-./:;<=>?@[\\]^_`";
+
+}  // namespace
+
+TParser::TParser(UStringView text) : buffer_(text), end_(static_cast<std::int64_t>(text.size())) {}
+
+TParser::TParser(std::istream& stream, TParserEncoding encoding, std::int64_t size)
+    : source_(std::make_unique<TParserSource>(stream, encoding, size)) {}
+
+TParser::~TParser() = default;
+
+// ---- character classes -------------------------------------------------------------
+
+bool TParser::IsSymbol(char16_t c) const {
+    return (c >= 33 && c <= 47) || (c >= 58 && c <= 64) || (c >= 91 && c <= 94) || c == 96 ||
+           (c >= 123 && c <= 127);
+}
+
+bool TParser::IsAlpha(char16_t c) const {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_' || c > 127;
+}
+
+bool TParser::IsNumber(char16_t c) const { return c >= u'0' && c <= u'9'; }
+
+bool TParser::IsStringQuote(char16_t c) const { return c == u'\'' || c == u'"'; }
+
+bool TParser::IsIdentQuote(char16_t c) const { return c == u'`'; }
+
+int TParser::SymbolCode(char16_t c) const {
+    for (int i = 0; kSymbolChars[i]; ++i)
+        if (kSymbolChars[i] == c) return i + 1;
+    return lcSymbol;
+}
+
+bool TParser::IsInlineComment(std::int64_t pos) {
+    return At(pos) == u'-' && Avail(pos + 1) && At(pos + 1) == u'-';
+}
+
+void TParser::InitParser() {
+    for (char16_t c = 0; c < 128; ++c) {
+        unsigned cls = 0;
+        if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n') cls = ccBlank;
+        else if (IsAlpha(c)) cls = ccAlpha | ccIdentPart;
+        else if (IsNumber(c)) cls = ccDigit | ccIdentPart;
+        else if (IsStringQuote(c)) cls = ccQuote;
+        else if (IsIdentQuote(c)) cls = ccIdentQuote;
+        else if (IsSymbol(c)) cls = ccSymbol;
+        if (c == u'$') cls |= ccIdentPart;  // "$" continues an identifier in every dialect
+        if (c == u'#' || c == u'-' || c == u'/') cls |= ccCommentStart;
+        charClass_[c] = static_cast<unsigned char>(cls);
+        symbolCode_[c] = static_cast<signed char>((cls & ccSymbol) ? SymbolCode(c) : 0);
+    }
+    keywords_ = Keywords();
+    initialized_ = true;
+}
+
+// ---- buffer --------------------------------------------------------------------------
+
+bool TParser::Fill(std::int64_t pos) {
+    if (!source_) return false;
+    while (pos >= end_) {
+        // Keep the text from the start of the previous token on; drop what lies before it.
+        const std::int64_t keep = prevPos_;
+        if (keep > base_) {
+            buffer_.erase(0, static_cast<std::size_t>(keep - base_));
+            base_ = keep;
+        }
+        if (!source_->ReadBlock(buffer_)) {
+            end_ = base_ + static_cast<std::int64_t>(buffer_.size());
+            return false;
+        }
+        end_ = base_ + static_cast<std::int64_t>(buffer_.size());
+    }
+    return true;
+}
+
+int TParser::PeekChar() { return Avail(currPos_) ? At(currPos_) : -1; }
+
+std::int64_t TParser::StreamBytesRead() const { return source_ ? source_->BytesRead() : 0; }
+
+void TParser::NoteLineBreak(std::int64_t pos, char16_t c) {
+    if (c == u'\n' || (c == u'\r' && !(Avail(pos + 1) && At(pos + 1) == u'\n'))) {
+        ++currLine_;
+        lineStart_ = pos + 1;
+    }
+}
+
+// ---- scanning ------------------------------------------------------------------------
+
+std::int64_t TParser::SkipBlanks(std::int64_t p) {
+    while (Avail(p)) {
+        const char16_t c = At(p);
+        if (c == u' ' || c == u'\t') { ++p; continue; }
+        if (c != u'\n' && c != u'\r') break;
+        NoteLineBreak(p, c);
+        ++p;
+    }
+    return p;
+}
+
+std::int64_t TParser::ToLineEnd(std::int64_t p) {
+    while (Avail(p)) {
+        const char16_t c = At(p);
+        if (c == u'\n' || c == u'\r') break;
+        ++p;
+    }
+    return p;
+}
+
+std::int64_t TParser::ToCommentEnd(std::int64_t p) {
+    p += 2;  // past "/*"
+    while (Avail(p)) {
+        const char16_t c = At(p);
+        if (c == u'*' && Avail(p + 1) && At(p + 1) == u'/') return p + 2;
+        if (c == u'\n' || c == u'\r') NoteLineBreak(p, c);
+        ++p;
+    }
+    return p;
+}
+
+std::int64_t TParser::ToRightQuoteP(std::int64_t p, char16_t quote, bool escapes) {
+    quoteClosed_ = false;
+    ++p;  // past the opening quote
+    while (Avail(p)) {
+        char16_t c = At(p);
+        if (c == quote) {
+            quoteClosed_ = true;
+            return p + 1;
+        }
+        if (c == u'\\' && escapes) {
+            ++p;
+            if (!Avail(p)) break;
+            c = At(p);
+        }
+        if (c == u'\n' || c == u'\r') NoteLineBreak(p, c);
+        ++p;
+    }
+    return p;
+}
+
+void TParser::ToRightQuote(char16_t quote) { currPos_ = ToRightQuoteP(currPos_, quote, true); }
+
+void TParser::UnknownSymbol(char16_t c) const {
+    static const char16_t hex[] = u"0123456789ABCDEF";
+    UString m = u"Parser: The unknown symbol $";
+    for (int shift = 12; shift >= 0; shift -= 4) m += hex[(c >> shift) & 0xF];
+    m += u"  '";
+    m += c;
+    m += u'\'';
+    throw EParserError(std::move(m));
+}
+
+int TParser::InternalGetNext() {
+    for (;;) {
+        prevPos_ = currPos_;
+        prevLine_ = currLine_;
+        prevLineStart_ = lineStart_;
+
+        const std::int64_t start = currPos_;
+        currPos_ = SkipBlanks(currPos_);
+        if (currPos_ > start && !OmitBlank) {
+            SetToken(start, currPos_);
+            return lcBlank;
+        }
+        if (!Avail(currPos_)) {
+            SetToken(currPos_, currPos_);
+            return lcEnd;
+        }
+        const std::int64_t p = currPos_;
+        const char16_t c = At(p);
+        const unsigned cls = Class(c);
+
+        if (cls & ccCommentStart) {
+            std::int64_t end = -1;
+            bool inlineComment = false;
+            if ((c == u'#' || c == u'-') && IsInlineComment(p)) {
+                end = ToLineEnd(p + 1);
+                inlineComment = true;
+            } else if (c == u'/' && Avail(p + 1) && At(p + 1) == u'*') {
+                end = ToCommentEnd(p);
+            }
+            if (end >= 0) {
+                currPos_ = end;
+                if (OmitComment || (inlineComment && OmitInlineComment)) continue;
+                SetToken(p, end);
+                return lcComment;
+            }
+        }
+        if (cls & ccAlpha) {
+            std::int64_t q = p + 1;
+            while (Avail(q) && (Class(At(q)) & ccIdentPart)) ++q;
+            currPos_ = q;
+            SetToken(p, q);
+            return lcIdent;
+        }
+        if (cls & ccDigit) {
+            std::int64_t q = p + 1;
+            while (Avail(q) && (Class(At(q)) & ccDigit)) ++q;
+            if (Avail(q + 1) && At(q) == DecSeparator && (Class(At(q + 1)) & ccDigit)) {
+                q += 2;
+                while (Avail(q) && (Class(At(q)) & ccDigit)) ++q;
+            }
+            currPos_ = q;
+            SetToken(p, q);
+            return lcNumber;
+        }
+        if (cls == 0) UnknownSymbol(c);
+        if (cls & ccQuote) {
+            ToRightQuote(c);
+            if (QuotedString) SetToken(p, currPos_);
+            else SetToken(p + 1, quoteClosed_ ? currPos_ - 1 : currPos_);
+            return lcString;
+        }
+        if (cls & ccIdentQuote) {
+            // A back-slash is an ordinary character in a quoted name, as the server reads it.
+            currPos_ = ToRightQuoteP(p, c, false);
+            SetToken(p, currPos_);
+            return lcIdent;
+        }
+        currPos_ = p + 1;
+        SetToken(p, currPos_);
+        return symbolCode_[c];
+    }
+}
+
+// ---- public operations ---------------------------------------------------------------
+
+int TParser::GetNextToken() {
+    if (!initialized_) InitParser();
+    int code = InternalGetNext();
+    if (code == lcIdent && keywords_) {
+        const int kw = keywords_->Find(Token());
+        if (kw) {
+            code = kw;
+            if (Uppered) {
+                upper_ = UpperCaseAscii(Token());
+                useUpper_ = true;
+            }
+        }
+    }
+    tokenCode_ = code;
+    return code;
+}
+
+int TParser::GetNext(UString& text) {
+    const int code = GetNextToken();
+    text.assign(Token());
+    return code;
+}
+
+UStringView TParser::Token() const {
+    if (useUpper_) return upper_;
+    if (tokenEnd_ <= tokenStart_) return {};
+    return UStringView(buffer_).substr(static_cast<std::size_t>(tokenStart_ - base_),
+                                       static_cast<std::size_t>(tokenEnd_ - tokenStart_));
+}
+
+void TParser::Back() {
+    currPos_ = prevPos_;
+    currLine_ = prevLine_;
+    lineStart_ = prevLineStart_;
+}
+
+void TParser::ToBegin() {
+    if (source_) {
+        source_->Rewind();
+        buffer_.clear();
+        base_ = end_ = 0;
+    }
+    currPos_ = prevPos_ = 0;
+    currLine_ = prevLine_ = 0;
+    lineStart_ = prevLineStart_ = 0;
+    SetToken(0, 0);
+    tokenCode_ = lcEnd;
+}
+
+int TParser::ToLexem(int code, bool skipBrackets) {
+    int depth = 0;
+    for (;;) {
+        const int c = GetNextToken();
+        if (c == lcEnd) return lcEnd;
+        if (c == code && (!skipBrackets || depth == 0)) return c;
+        if (skipBrackets) {
+            if (c == lxLeftBracket) ++depth;
+            else if (c == lxRightBracket && depth > 0) --depth;
+        }
+    }
+}
+
+}  // namespace brevant
