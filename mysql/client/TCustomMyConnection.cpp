@@ -1,0 +1,233 @@
+#include "mysql/client/TCustomMyConnection.h"
+
+#include "mysql/wire/TMySQLAPIDirect.h"
+
+namespace brevant {
+
+// --- options ---
+
+void TCustomMyConnectionOptions::SetClosedOnly(bool& field, bool value, int prop) {
+    if (value == field) return;
+    FOwner->CheckInactive();
+    field = value;
+    FOwner->SetSessionProp(prop, value);
+}
+
+void TCustomMyConnectionOptions::SetUseUnicode(bool value) { SetClosedOnly(FUseUnicode, value, prUseUnicode); }
+
+void TCustomMyConnectionOptions::SetCharset(const UString& value) {
+    if (value == FCharset) return;
+    FOwner->CheckInactive();
+    FCharset = value;
+    FOwner->SetSessionProp(prCharset, value);
+}
+
+void TCustomMyConnectionOptions::SetOptimizedBigInt(bool value) {
+    SetClosedOnly(FOptimizedBigInt, value, prOptimizedBigInt);
+}
+
+void TCustomMyConnectionOptions::SetNullForZeroDelphiDate(bool value) {
+    SetClosedOnly(FNullForZeroDelphiDate, value, prNullForZeroDelphiDate);
+}
+
+void TCustomMyConnectionOptions::SetCheckBackslashes(bool value) {
+    if (value == FCheckBackslashes) return;
+    FCheckBackslashes = value;
+    FOwner->SetSessionProp(prCheckBackslashes, value);
+}
+
+void TMyConnectionOptions::SetProtocol(TMyProtocol value) {
+    if (value == FProtocol) return;
+    FOwner->CheckInactive();
+    FProtocol = value;
+    FOwner->SetSessionProp(prProtocol, static_cast<int>(value));
+}
+
+void TMyConnectionOptions::SetIPVersion(TIPVersion value) {
+    if (value == FIPVersion) return;
+    FOwner->CheckInactive();
+    FIPVersion = value;
+    FOwner->SetSessionProp(prIPVersion, static_cast<int>(value));
+}
+
+// --- TCustomMyConnection ---
+
+TCustomMyConnection::TCustomMyConnection(UString name) : TCustomDAConnection(std::move(name)) {}
+
+std::unique_ptr<TDAConnectionOptions> TCustomMyConnection::CreateOptions() {
+    return std::make_unique<TCustomMyConnectionOptions>(this);
+}
+
+std::unique_ptr<TCRConnection> TCustomMyConnection::CreateIConnectionObject() {
+    return std::make_unique<TMySQLConnection>();
+}
+
+void TCustomMyConnection::SetDatabase(const UString& value) {
+    if (value == FDatabase) return;
+    FDatabase = value;
+    SetSessionProp(prDatabase, value);
+}
+
+void TCustomMyConnection::SetConnectionTimeout(int seconds) {
+    if (seconds == FConnectionTimeout) return;
+    FConnectionTimeout = seconds;
+    SetSessionProp(prConnectionTimeout, seconds);
+}
+
+void TCustomMyConnection::SetIsolationLevel(TMyIsolationLevel value) {
+    if (value == FIsolationLevel) return;
+    FIsolationLevel = value;
+    UsedTransaction()->SetIsolationLevel(value);
+    SetSessionProp(prIsolationLevel, static_cast<int>(value));
+}
+
+void TCustomMyConnection::SetBaseConnectionProps(TCRConnection& session) {
+    TCustomDAConnection::SetBaseConnectionProps(session);
+    session.SetProp(prDatabase, FDatabase);
+    session.SetProp(prConnectionTimeout, FConnectionTimeout);
+    session.SetProp(prIsolationLevel, static_cast<int>(FIsolationLevel));
+    session.SetProp(prUseUnicode, Options().UseUnicode());
+    session.SetProp(prCharset, Options().Charset());
+}
+
+void TCustomMyConnection::SetConnectionProps(TCRConnection& session) {
+    TCustomDAConnection::SetConnectionProps(session);
+    session.SetProp(prOptimizedBigInt, Options().OptimizedBigInt());
+    session.SetProp(prNullForZeroDelphiDate, Options().NullForZeroDelphiDate());
+    session.SetProp(prDefaultSortType, static_cast<int>(Options().DefaultSortType()));
+}
+
+void TCustomMyConnection::GetLoginParams(TStrings& params) const {
+    TCustomDAConnection::GetLoginParams(params);
+    params.Add(u"Database=" + FDatabase);
+}
+
+void TCustomMyConnection::SetLoginParams(const TStrings& params) {
+    TCustomDAConnection::SetLoginParams(params);
+    for (const UString& line : params.Lines())
+        if (line.size() >= 9 && SameTextAscii(UStringView(line).substr(0, 9), u"Database="))
+            SetDatabase(line.substr(9));
+}
+
+template <class F>
+auto TCustomMyConnection::WithImplicitConnect(F f) {
+    InternalConnect();
+    try {
+        if constexpr (std::is_void_v<decltype(f())>) {
+            f();
+            InternalDisconnect();
+        } else {
+            auto result = f();
+            InternalDisconnect();
+            return result;
+        }
+    } catch (...) {
+        try {
+            InternalDisconnect();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void TCustomMyConnection::ExecSQL(const UString& text) {
+    WithImplicitConnect([&] {
+        for (;;) {
+            PushOperation(clExecute);
+            try {
+                Session()->ExecuteSQL(text);
+                PopOperation();
+                return;
+            } catch (const EFailOver&) {
+                // Reconnected and asked to run the statement again.
+                PopOperation();
+                for (TDATransaction* t : FTransactions) t->RestoreAfterFailOver();
+            } catch (...) {
+                PopOperation();
+                throw;
+            }
+        }
+    });
+}
+
+UString TCustomMyConnection::GetServerVersion() {
+    return WithImplicitConnect([&] { return Session()->GetServerVersionFull(); });
+}
+
+bool TCustomMyConnection::IsMariaDB() {
+    return WithImplicitConnect([&] { return Session()->IsMariaDB(); });
+}
+
+std::uint32_t TCustomMyConnection::ThreadId() {
+    return WithImplicitConnect([&] { return Session()->GetThreadId(); });
+}
+
+// --- TMyConnection ---
+
+TMyConnection::TMyConnection(UString name) : TCustomMyConnection(std::move(name)) {}
+
+std::unique_ptr<TDAConnectionOptions> TMyConnection::CreateOptions() {
+    return std::make_unique<TMyConnectionOptions>(this);
+}
+
+void TMyConnection::SetPort(int value) {
+    if (value == FPort) return;
+    PerformDisconnect();
+    FPort = value;
+    SetSessionProp(prPort, value);
+}
+
+void TMyConnection::SetBaseConnectionProps(TCRConnection& session) {
+    TCustomMyConnection::SetBaseConnectionProps(session);
+    const TMyConnectionOptions& o = Options();
+    session.SetProp(prPort, FPort);
+    session.SetProp(prEmbedded, o.Embedded());
+    session.SetProp(prDirect, o.Direct());
+    session.SetProp(prIPVersion, static_cast<int>(o.IPVersion()));
+    session.SetProp(prCompress, o.Compress());
+    session.SetProp(prProtocol, static_cast<int>(o.Protocol()));
+    session.SetProp(prCheckBackslashes, o.CheckBackslashes());
+    session.SetProp(prInteractive, o.Interactive());
+    session.SetProp(prSSLKey, SSLOptions.Key);
+    session.SetProp(prSSLCert, SSLOptions.Cert);
+    session.SetProp(prSSLCA, SSLOptions.CA);
+    session.SetProp(prSSLCAPath, SSLOptions.CAPath);
+    session.SetProp(prSSLCipher, SSLOptions.Cipher);
+    if (auto* mySession = dynamic_cast<TMySQLConnection*>(&session)) mySession->FOnDialogAuthPlugin = OnDialogAuthPlugin;
+}
+
+void TMyConnection::DoConnect() {
+    // Settings without a setter of their own reach an existing session here.
+    if (TMySQLConnection* session = Session()) {
+        session->SetProp(prSSLKey, SSLOptions.Key);
+        session->SetProp(prSSLCert, SSLOptions.Cert);
+        session->SetProp(prSSLCA, SSLOptions.CA);
+        session->SetProp(prSSLCAPath, SSLOptions.CAPath);
+        session->SetProp(prSSLCipher, SSLOptions.Cipher);
+        session->FOnDialogAuthPlugin = OnDialogAuthPlugin;
+    }
+    TCustomMyConnection::DoConnect();
+}
+
+void TMyConnection::GetLoginParams(TStrings& params) const {
+    TCustomMyConnection::GetLoginParams(params);
+    params.Add(u"Port=" + IntToStr(FPort));
+}
+
+void TMyConnection::SetLoginParams(const TStrings& params) {
+    TCustomMyConnection::SetLoginParams(params);
+    for (const UString& line : params.Lines()) {
+        int port = 0;
+        if (line.size() >= 5 && SameTextAscii(UStringView(line).substr(0, 5), u"Port=") &&
+            TryStrToInt(UStringView(line).substr(5), port))
+            SetPort(port);
+    }
+}
+
+UString TMyConnection::GetClientVersion() {
+    if (Options().Direct() && !Options().Embedded()) return Widen(kDirectClientInfo);
+    CreateIConnection();
+    return FIConnection->GetClientVersion();
+}
+
+}  // namespace brevant

@@ -1,0 +1,72 @@
+#include "mysql/client/TDATransaction.h"
+
+#include "core/Abort.h"
+#include "mysql/client/TCRTransaction.h"
+#include "mysql/client/TCustomDAConnection.h"
+
+namespace brevant {
+
+TDATransaction::TDATransaction(TCustomDAConnection* connection, UString name, bool shared)
+    : FConnection(connection), FName(std::move(name)), FShared(shared) {
+    if (FConnection) FConnection->DoAddTransaction(this);
+}
+
+TDATransaction::~TDATransaction() {
+    if (FConnection) FConnection->DoRemoveTransaction(this);
+}
+
+TCRTransaction* TDATransaction::SessionTransaction() const {
+    BREVANT_ASSERT(FConnection && FConnection->IConnection());
+    return FConnection->IConnection()->GetInternalTransaction();
+}
+
+void TDATransaction::StartTransaction() {
+    BREVANT_ASSERT(FConnection != nullptr);
+    FConnection->InternalConnect();
+    try {
+        FConnection->PushOperation(clTransStart);
+        struct Pop {
+            TCustomDAConnection* c;
+            ~Pop() { c->PopOperation(); }
+        } pop{FConnection};
+        TCRTransaction* t = SessionTransaction();
+        t->SetIsolationLevel(FIsolationLevel);
+        t->SetReadOnly(FReadOnly);
+        t->StartTransaction();
+        FActive = true;
+    } catch (...) {
+        FConnection->InternalDisconnect();
+        throw;
+    }
+}
+
+void TDATransaction::EndTransaction(bool commit) {
+    if (!FActive) return;
+    TCRTransaction* t = SessionTransaction();
+    FActive = false;
+    struct Release {
+        TCustomDAConnection* c;
+        ~Release() { c->InternalDisconnect(); }
+    } release{FConnection};
+    commit ? t->Commit() : t->Rollback();
+}
+
+void TDATransaction::Commit() { EndTransaction(true); }
+void TDATransaction::Rollback() { EndTransaction(false); }
+
+void TDATransaction::Savepoint(const UString& name) { SessionTransaction()->Savepoint(name); }
+void TDATransaction::ReleaseSavepoint(const UString& name) { SessionTransaction()->ReleaseSavepoint(name); }
+void TDATransaction::RollbackToSavepoint(const UString& name) { SessionTransaction()->RollbackToSavepoint(name); }
+
+void TDATransaction::CloseTransaction() {
+    // The server rolls back the work of a session that closes; a statement here
+    // could only fail on a session that is already gone.
+    Reset();
+}
+
+void TDATransaction::Reset() {
+    FActive = false;
+    if (FConnection && FConnection->IConnection()) SessionTransaction()->Reset();
+}
+
+}  // namespace brevant
