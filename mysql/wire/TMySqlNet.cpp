@@ -19,6 +19,8 @@ void PutLE24(std::uint8_t* p, std::size_t v) {
     p[2] = static_cast<std::uint8_t>(v >> 16);
 }
 
+constexpr std::size_t kMaxInflateRatio = 1032;
+
 [[noreturn]] void RaisePacketTooLarge() { throw EMySqlException(CR_NET_PACKET_TOO_LARGE); }
 
 }  // namespace
@@ -279,6 +281,9 @@ void TMySqlNet::RefillCompressBuffer() {
         FComprPacketNumber = FPacketNumber;
         bodyLength = GetLE24(FCompressHeader);
         std::size_t plainLength = GetLE24(FCompressHeader + NET_HEADER_SIZE);
+        // Deflate cannot expand data more than about 1032 times: a larger claim is
+        // broken data, refused before any memory is set aside for it.
+        if (plainLength > bodyLength * kMaxInflateRatio + 64) throw EMySqlException(ER_NET_UNCOMPRESS_ERROR);
         std::size_t have = FCompressBuffer.Length();
         std::size_t grown = have + (plainLength ? plainLength : bodyLength);
         if (grown > FMaxAllowedPacket + MAX_PACKET_LENGTH) RaisePacketTooLarge();

@@ -41,7 +41,8 @@ TEST(WireServer, ReadsTheGreetingAndTheServersError) {
     } catch (const EMySqlException& e) {
         EXPECT_TRUE(e.IsServerError());
         EXPECT_EQ(e.ErrorCode(), 1043);
-        EXPECT_EQ(Narrow(e.Message()).substr(0, 6), "#08S01");
+        // No SQL state: the client never said it speaks the 4.1 protocol.
+        EXPECT_EQ(e.Message(), u"Bad handshake");
     }
 }
 
