@@ -236,7 +236,13 @@ void TMySqlNet::WriteCompressedPacket(const std::uint8_t* data, std::size_t n) {
 
 void TMySqlNet::VioWrite(const std::uint8_t* data, std::size_t n) {
     if (!Fvio) throw EMySqlException(CR_SERVER_GONE_ERROR);
-    int sent = Fvio->Write(data, 0, static_cast<int>(n));
+    int sent;
+    try {
+        sent = Fvio->Write(data, 0, static_cast<int>(n));
+    } catch (const SocketException& e) {
+        // A transport that has lost its socket is a lost connection to the session.
+        throw EMySqlException(CR_SERVER_LOST, e.Message());
+    }
     if (sent != static_cast<int>(n)) throw EMySqlException(CR_SERVER_LOST, Fvio->LastError());
 }
 
@@ -244,7 +250,12 @@ void TMySqlNet::VioWrite(const std::uint8_t* data, std::size_t n) {
 
 void TMySqlNet::VioRead(std::uint8_t* dest, std::size_t n) {
     if (!Fvio) throw EMySqlException(CR_SERVER_GONE_ERROR);
-    int got = Fvio->Read(dest, 0, static_cast<int>(n));
+    int got;
+    try {
+        got = Fvio->Read(dest, 0, static_cast<int>(n));
+    } catch (const SocketException& e) {
+        throw EMySqlException(CR_SERVER_LOST, e.Message());
+    }
     if (got != static_cast<int>(n)) throw EMySqlException(CR_SERVER_LOST, Fvio->LastError());
 }
 

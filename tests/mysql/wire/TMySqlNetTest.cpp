@@ -448,6 +448,17 @@ TEST(TMySqlNet, SmallPacketsAreServedFromOneReceive) {
     EXPECT_EQ(t.vio->ReceiveCalls(), 1);
 }
 
+TEST(TMySqlNet, ClosedTransportIsALostConnection) {
+    NetOverMemory t;
+    t.vio->Close();
+    EMySqlException e = Raised([&] { t.net.ReceiveRow(); });
+    EXPECT_EQ(e.ErrorCode(), 2013);
+    EXPECT_EQ(e.Message(), u"Lost connection to MySQL server during query\r\nSocket not connected");
+    t.net.NewCommand();
+    t.net.WriteByte(1);
+    EXPECT_EQ(Raised([&] { t.net.Send(); }).ErrorCode(), 2013);
+}
+
 TEST(TMySqlNet, PacketLargerThanAllowedIsRefused) {
     NetOverMemory t;
     t.net.SetMaxAllowedPacket(100);
