@@ -42,6 +42,19 @@ void AppendUtf8Ascii(UString& out, const char* p, std::size_t n) {
     if (i < n) out += Utf8ToUtf16(std::string_view(p + i, n - i));
 }
 
+/// The 8-bit code page as a table, when it is a single-byte one (nullptr otherwise).
+const char16_t* AnsiTable() {
+    static const UString table = [] {
+        const CodePageConverter& cp = CodePageConverter::Ansi();
+        if (!cp.IsSingleByte()) return UString();
+        std::string all(256, '\0');
+        for (int b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
+        UString t = cp.ToUtf16(all);
+        return t.size() == 256 ? t : UString();
+    }();
+    return table.empty() ? nullptr : table.data();
+}
+
 }  // namespace
 
 TParserSource::TParserSource(std::istream& stream, TParserEncoding encoding, std::int64_t size)
@@ -65,7 +78,17 @@ bool TParserSource::ReadBlock(UString& out) {
         std::size_t use = n;
         switch (encoding_) {
         case peAnsi:
-            out += CodePageConverter::Ansi().ToUtf16(std::string_view(bytes_.data(), n));
+            if (const char16_t* table = AnsiTable()) {
+                const std::size_t old = out.size();
+                out.resize(old + n);
+                char16_t* d = out.data() + old;
+                const auto* b = reinterpret_cast<const unsigned char*>(bytes_.data());
+                for (std::size_t i = 0; i < n; ++i) d[i] = table[b[i]];
+            } else {
+                // A multi-byte code page: a character split by the block end is read as
+                // two (the converter keeps unknown bytes as they are).
+                out += CodePageConverter::Ansi().ToUtf16(std::string_view(bytes_.data(), n));
+            }
             break;
         case peUtf8:
             if (!eof_) use = Utf8CompletePrefix(bytes_, n);

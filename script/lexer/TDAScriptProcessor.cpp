@@ -72,19 +72,40 @@ bool TDAScriptProcessor::MatchesDelimiter(int code, UStringView text, bool prevI
     return false;
 }
 
+bool TDAScriptProcessor::IsPlainStatement() const {
+    // A one-character delimiter that the lexer returns as a token of its own and that
+    // cannot start a comment, a string or a name.
+    static constexpr UStringView kPlainDelimiters = u"!%&()*+,.:;<=>?@[\\]^{|}~";
+    return delimiterState_ == dsNone && statementType_ == ST_UNKNOWN && tokenCount_ >= 2 &&
+           currDelimiter_.size() == 1 && kPlainDelimiters.find(currDelimiter_[0]) != UStringView::npos;
+}
+
 bool TDAScriptProcessor::ExecuteNext() {
     if (!parser_) return false;
     TParser& parser = *parser_;
     for (;;) {
         Reset();
-        statement_.clear();
         newDelimiter_.clear();
+        // The statement is the script's text from its first token up to the delimiter:
+        // the lexer keeps that text in memory instead of the statement being copied
+        // token by token.
+        parser.KeepFrom(parser.CurrPos());
         TScriptStatement st;
         bool started = false;
         bool onlyComments = true;
         bool prevIsFirstChar = false;  // the last token was the first character of the delimiter
         int code;
         for (;;) {
+            if (FastScan && started && IsPlainStatement()) {
+                TParser::TPlainScan scan;
+                scan.Delimiter = currDelimiter_[0];
+                scan.SlashAtLineStart = SlashIsDelimiter() && currDelimiter_ == Delimiter;
+                scan.LastLexemLine = lastLexemLine_;
+                if (!parser.SkipPlain(scan).empty()) {
+                    lastLexemLine_ = scan.LastLexemLine;
+                    prevIsFirstChar = false;
+                }
+            }
             code = parser.GetNextToken();
             const UStringView text = parser.Token();
 
@@ -123,8 +144,7 @@ bool TDAScriptProcessor::ExecuteNext() {
                 st.EndPos = parser.PrevPos();
                 st.EndLine = parser.PrevLine();
                 st.EndCol = parser.PrevCol();
-                if (dropLast && !statement_.empty()) {
-                    statement_.pop_back();
+                if (dropLast) {  // the delimiter's first character ends the text
                     --st.EndPos;
                     --st.EndCol;
                 }
@@ -134,13 +154,13 @@ bool TDAScriptProcessor::ExecuteNext() {
             if (!started) {
                 if (code == lcBlank) continue;  // white space before a statement is not part of it
                 started = true;
+                parser.KeepFrom(parser.PrevPos());
                 st.StartPos = parser.PrevPos();
                 st.StartLine = parser.PrevLine();
                 st.StartCol = parser.PrevCol();
             }
             if (code != lcBlank && code != lcComment) onlyComments = false;
             CheckLexem(code, text);
-            statement_.append(text);
             prevIsFirstChar = currDelimiter_.size() == 2 && code != lcString && text.size() == 1 &&
                               text[0] == currDelimiter_[0];
         }
@@ -150,12 +170,13 @@ bool TDAScriptProcessor::ExecuteNext() {
             omit = true;
             if (!newDelimiter_.empty()) currDelimiter_ = newDelimiter_;  // "DELIMITER" alone changes nothing
         }
-        if (!TrimView(statement_).empty()) {
+        const UStringView statement = started ? parser.Text(st.StartPos, st.EndPos) : UStringView();
+        if (!TrimView(statement).empty()) {
             if (onlyComments && MarksCommentStatements()) {
                 statementType_ = ST_COMMENT;
                 omit = true;
             }
-            st.SQL = statement_;
+            st.SQL = statement;
             st.StatementType = statementType_;
             st.Omit = omit;
             return !OnStatement || OnStatement(st);

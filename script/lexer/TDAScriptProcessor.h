@@ -23,7 +23,7 @@ constexpr int ST_SPECIFIC_SQL = 32768;
 enum TDelimiterState { dsNone, dsDelimiter, dsBlank, dsValue, dsSet };
 
 struct TScriptStatement {
-    UStringView SQL;  // the statement without its delimiter; valid during the callback
+    UStringView SQL;  // the script's text from StartPos to EndPos; valid during the callback
     int StatementType = ST_UNKNOWN;
     bool Omit = false;  // a DELIMITER command (or, for the generic splitter, only comments)
     std::int64_t StartPos = 0, StartLine = 0, StartCol = 0;  // first non-blank token
@@ -43,6 +43,9 @@ public:
     /// The script's own delimiter. Attaching a script makes it the current one.
     UString Delimiter = u";";
     TExecuteStatementProc OnStatement;
+    /// Skip runs of ordinary tokens in one scan (the same result as token by token,
+    /// which tests compare).
+    bool FastScan = true;
 
     /// Starts splitting a text, or a stream in an encoding (size < 0: to its end).
     void AttachText(UStringView text);
@@ -73,6 +76,9 @@ protected:
     virtual bool SlashIsDelimiter() { return true; }
     /// Does a statement made only of comments become ST_COMMENT and get omitted?
     virtual bool MarksCommentStatements() { return true; }
+    /// Can the next tokens up to the delimiter change nothing but the statement's text?
+    /// Then they may be skipped in bulk (TParser::SkipPlain).
+    virtual bool IsPlainStatement() const;
 
     int statementType_ = ST_UNKNOWN;
     TDelimiterState delimiterState_ = dsNone;
@@ -86,7 +92,6 @@ private:
     std::unique_ptr<TParser> parser_;
     UString currDelimiter_ = u";";
     UString newDelimiter_;
-    UString statement_;
 };
 
 }  // namespace brevant

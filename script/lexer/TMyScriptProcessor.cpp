@@ -45,6 +45,12 @@ void TMyScriptProcessor::CheckLexem(int code, UStringView text) {
     }
 }
 
+bool TMyScriptProcessor::IsPlainStatement() const {
+    // Past the second lexeme of a statement that is no routine, CheckLexem has nothing
+    // left to look at.
+    return lexemNo_ >= 3 && TDAScriptProcessor::IsPlainStatement();
+}
+
 bool TMyScriptProcessor::IsSpecificSQL(int statementType) {
     if (prevCode_ == lxEND) --beginCount_;
     return statementType == ST_SPECIFIC_SQL && beginCount_ > 0;

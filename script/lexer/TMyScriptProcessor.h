@@ -16,6 +16,7 @@ protected:
     bool IsSpecificSQL(int statementType) override;
     bool IsBlankEndsDelimeter() override { return true; }
     bool MarksCommentStatements() override { return false; }
+    bool IsPlainStatement() const override;
 
 private:
     int lexemNo_ = 1;

@@ -9,6 +9,16 @@ namespace {
 // The symbol characters with their codes, in code order (code = index + 1).
 constexpr char16_t kSymbolChars[] = u"!\"#$%&'()*+,-./:;<=>?@[\\]^_`";
 
+bool keywordDelimiter(const char16_t* p) {
+    static const char kWord[] = "DELIMITER";
+    for (int k = 0; k < 9; ++k) {
+        char16_t c = p[k];
+        if (c >= u'a' && c <= u'z') c -= 32;
+        if (c != kWord[k]) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 TParser::TParser(UStringView text) : buffer_(text), end_(static_cast<std::int64_t>(text.size())) {}
@@ -68,8 +78,9 @@ void TParser::InitParser() {
 bool TParser::Fill(std::int64_t pos) {
     if (!source_) return false;
     while (pos >= end_) {
-        // Keep the text from the start of the previous token on; drop what lies before it.
-        const std::int64_t keep = prevPos_;
+        // Keep the text from the start of the previous token (or the kept position) on;
+        // drop what lies before it.
+        const std::int64_t keep = (keepFrom_ >= 0 && keepFrom_ < prevPos_) ? keepFrom_ : prevPos_;
         if (keep > base_) {
             buffer_.erase(0, static_cast<std::size_t>(keep - base_));
             base_ = keep;
@@ -232,6 +243,128 @@ int TParser::InternalGetNext() {
     }
 }
 
+// ---- bulk skipping for the splitter --------------------------------------------------
+
+UStringView TParser::SkipPlain(TPlainScan& scan) {
+    if (!initialized_) InitParser();
+    const char16_t* d = buffer_.data();
+    const std::int64_t n = static_cast<std::int64_t>(buffer_.size());
+    const std::int64_t from = currPos_ - base_;
+    std::int64_t i = from;
+    std::int64_t line = currLine_, lineStart = lineStart_, lastLexemLine = scan.LastLexemLine;
+    const auto isDigit = [&](std::int64_t k) { return (Class(d[k]) & ccDigit) != 0; };
+
+    // Each branch either consumes a whole token lying inside the buffer or stops before it.
+    while (i < n) {
+        const char16_t c = d[i];
+        const unsigned cls = Class(c);
+        if (cls & ccBlank) {
+            if (c == u'\n') {
+                ++line;
+                lineStart = base_ + i + 1;
+            } else if (c == u'\r') {
+                if (i + 1 >= n) break;  // is it CR LF? not known yet
+                if (d[i + 1] != u'\n') {
+                    ++line;
+                    lineStart = base_ + i + 1;
+                }
+            }
+            ++i;
+            continue;
+        }
+        if (cls & ccCommentStart) {
+            if (i + 3 >= n) break;  // the comment rules look up to three characters ahead
+            if ((c == u'#' || c == u'-') && IsInlineComment(base_ + i)) {
+                std::int64_t j = i + 1;
+                while (j < n && d[j] != u'\n' && d[j] != u'\r') ++j;
+                if (j >= n) break;
+                i = j;
+                continue;
+            }
+            if (c == u'/' && d[i + 1] == u'*') {
+                std::int64_t j = i + 2, l = line, ls = lineStart;
+                bool closed = false;
+                for (; j + 1 < n; ++j) {
+                    if (d[j] == u'*' && d[j + 1] == u'/') {
+                        closed = true;
+                        break;
+                    }
+                    if (d[j] == u'\n' || (d[j] == u'\r' && d[j + 1] != u'\n')) {
+                        ++l;
+                        ls = base_ + j + 1;
+                    }
+                }
+                if (!closed) break;
+                i = j + 2;
+                line = l;
+                lineStart = ls;
+                continue;
+            }
+            if (c == u'/' && scan.SlashAtLineStart && base_ + i == lineStart) break;
+        }
+        if (cls & ccAlpha) {
+            std::int64_t j = i + 1;
+            while (j < n && (Class(d[j]) & ccIdentPart)) ++j;
+            if (j >= n) break;  // the name may go on in the next block
+            if (line > lastLexemLine && j - i == 9 && keywordDelimiter(d + i)) break;
+            lastLexemLine = line;
+            i = j;
+            continue;
+        }
+        if (cls & ccDigit) {
+            std::int64_t j = i + 1;
+            while (j < n && isDigit(j)) ++j;
+            if (j + 1 >= n) break;
+            if (d[j] == DecSeparator && isDigit(j + 1)) {
+                j += 2;
+                while (j < n && isDigit(j)) ++j;
+                if (j >= n) break;
+            }
+            lastLexemLine = line;
+            i = j;
+            continue;
+        }
+        if (cls == 0) break;  // GetNextToken reports it
+        if (cls & (ccQuote | ccIdentQuote)) {
+            const bool escapes = (cls & ccQuote) != 0;
+            std::int64_t j = i + 1, l = line, ls = lineStart;
+            bool closed = false;
+            for (; j < n; ++j) {
+                char16_t q = d[j];
+                if (q == c) {
+                    closed = true;
+                    break;
+                }
+                if (q == u'\\' && escapes) {
+                    if (++j >= n) break;
+                    q = d[j];
+                }
+                if (q == u'\n' || q == u'\r') {
+                    if (q == u'\r' && j + 1 >= n) break;
+                    if (q == u'\n' || d[j + 1] != u'\n') {
+                        ++l;
+                        ls = base_ + j + 1;
+                    }
+                }
+            }
+            if (!closed) break;
+            i = j + 1;
+            line = l;
+            lineStart = ls;
+            lastLexemLine = line;
+            continue;
+        }
+        if (c == scan.Delimiter) break;
+        lastLexemLine = line;
+        ++i;
+    }
+    currPos_ = base_ + i;
+    currLine_ = line;
+    lineStart_ = lineStart;
+    scan.LastLexemLine = lastLexemLine;
+    return UStringView(buffer_).substr(static_cast<std::size_t>(from), static_cast<std::size_t>(i - from));
+}
+
 // ---- public operations ---------------------------------------------------------------
 
 int TParser::GetNextToken() {
@@ -264,6 +397,11 @@ UStringView TParser::Token() const {
                                        static_cast<std::size_t>(tokenEnd_ - tokenStart_));
 }
 
+UStringView TParser::Text(std::int64_t from, std::int64_t to) const {
+    if (from < base_ || to > end_ || to <= from) return {};
+    return UStringView(buffer_).substr(static_cast<std::size_t>(from - base_), static_cast<std::size_t>(to - from));
+}
+
 void TParser::Back() {
     currPos_ = prevPos_;
     currLine_ = prevLine_;
@@ -275,6 +413,7 @@ void TParser::ToBegin() {
         source_->Rewind();
         buffer_.clear();
         base_ = end_ = 0;
+        keepFrom_ = -1;
     }
     currPos_ = prevPos_ = 0;
     currLine_ = prevLine_ = 0;

@@ -65,6 +65,27 @@ public:
     static bool IsSymbolCode(int code) { return code >= 1 && code <= 28; }
     virtual bool IsMacroAllowed(int code) const { return code != lcString; }
 
+    /// Where SkipPlain stops; LastLexemLine is the line on which the last token other
+    /// than a blank or a comment ended, kept up to date by the scan.
+    struct TPlainScan {
+        char16_t Delimiter = u';';       // a symbol character that is a token of its own
+        bool SlashAtLineStart = false;   // stop at a "/" in column 0
+        std::int64_t LastLexemLine = 0;
+    };
+    /// Skips, within the text already read, whole tokens that cannot end a statement or
+    /// change the splitter's state, and returns the text skipped (valid until the next
+    /// read). It stops before: the delimiter character, an identifier DELIMITER that
+    /// begins its line, a "/" in column 0 when asked, a character the lexer rejects, and
+    /// any token that reaches past the text read so far; GetNextToken then reads that
+    /// token as usual. The result is the same as reading the tokens one by one.
+    UStringView SkipPlain(TPlainScan& scan);
+
+    /// Keeps the text from pos on in memory (besides the previous token) until called
+    /// again; -1 keeps nothing extra. The splitter keeps its current statement this way.
+    void KeepFrom(std::int64_t pos) { keepFrom_ = pos; }
+    /// The text between two positions that are both held in memory.
+    UStringView Text(std::int64_t from, std::int64_t to) const;
+
     /// Bytes taken from the stream so far (0 for a text).
     std::int64_t StreamBytesRead() const;
     /// Characters held in memory: bounded for a stream, whatever its size.
@@ -114,6 +135,7 @@ private:
     UString buffer_;            // text from position base_ on
     std::int64_t base_ = 0;
     std::int64_t end_ = 0;      // base_ + buffer_.size()
+    std::int64_t keepFrom_ = -1;
     bool initialized_ = false;
     unsigned char charClass_[128] = {};
     signed char symbolCode_[128] = {};

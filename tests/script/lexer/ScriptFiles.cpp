@@ -45,17 +45,19 @@ std::vector<SplitStatement> SplitAll(TMyScriptProcessor& proc) {
 }
 }  // namespace
 
-std::vector<SplitStatement> SplitText(UStringView text) {
+std::vector<SplitStatement> SplitText(UStringView text, bool fastScan) {
     TMyScriptProcessor proc;
+    proc.FastScan = fastScan;
     proc.AttachText(text);
     return SplitAll(proc);
 }
 
-std::vector<SplitStatement> SplitFile(const std::string& path) {
+std::vector<SplitStatement> SplitFile(const std::string& path, bool fastScan) {
     std::ifstream in(path, std::ios::binary);
     EXPECT_TRUE(in) << "cannot open " << path;
     const TParserEncoding encoding = DetectScriptEncoding(in);
     TMyScriptProcessor proc;
+    proc.FastScan = fastScan;
     proc.AttachStream(in, encoding);
     return SplitAll(proc);
 }

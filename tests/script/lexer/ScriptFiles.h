@@ -26,9 +26,9 @@ std::string WriteTempFile(const std::string& name, const std::string& bytes);
 std::string Utf16LeBytes(UStringView text, bool withMark);
 
 /// Every statement of the script, split by the MySQL splitter.
-std::vector<SplitStatement> SplitText(UStringView text);
+std::vector<SplitStatement> SplitText(UStringView text, bool fastScan = true);
 /// The same for a stream whose encoding is detected from its first bytes.
-std::vector<SplitStatement> SplitFile(const std::string& path);
+std::vector<SplitStatement> SplitFile(const std::string& path, bool fastScan = true);
 
 /// The statement's first word in upper case, after leading comments; "/*!" for a
 /// statement that is a versioned comment.

@@ -82,6 +82,7 @@ TEST(TMyScriptProcessorTest, Splitting) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Texts(SplitText(c.script)), c.expected);
+        EXPECT_EQ(SplitText(c.script, false), SplitText(c.script)) << "token by token differs";
     }
 }
 
@@ -168,6 +169,7 @@ TEST(TMyScriptProcessorTest, SakilaScripts) {
         const UString text = Utf8ToUtf16(bytes);
         const auto statements = SplitText(text);
         EXPECT_EQ(statements.size(), c.total);
+        EXPECT_EQ(SplitText(text, false), statements) << "token by token differs";
         EXPECT_EQ(test::FirstWordCounts(statements), c.firstWords);
 
         // The file read as a stream, and copies in UTF-16 LE and UTF-8 with a mark,
@@ -183,7 +185,9 @@ TEST(TMyScriptProcessorTest, SakilaScripts) {
             // Without a mark the stream is read in the 8-bit code page: compare that
             // copy with the text decoded the same way.
             const auto expected = std::string(kind) == "utf8" ? SplitText(AnsiToUtf16(bytes)) : statements;
-            EXPECT_EQ(test::SplitFile(test::WriteTempFile(std::string(kind) + "_" + name, content)), expected);
+            const std::string path = test::WriteTempFile(std::string(kind) + "_" + name, content);
+            EXPECT_EQ(test::SplitFile(path), expected);
+            EXPECT_EQ(test::SplitFile(path, false), expected) << "token by token differs";
         }
     }
 }
