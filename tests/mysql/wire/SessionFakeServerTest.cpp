@@ -460,3 +460,56 @@ TEST(SessionFake, RefusedLocalFileAfterAnOkAnswerIsAClientError) {
 
 }  // namespace
 }  // namespace brevant
+
+namespace brevant {
+namespace {
+
+TEST(SessionFake, Pre41ServerGetsTheOldResponse) {
+    // A server without CLIENT_PROTOCOL_41 and CLIENT_SECURE_CONNECTION: 2 bytes of
+    // flags, 3 bytes of max packet size, the user and the 9-byte old scramble.
+    const std::uint32_t caps = 0xF7FF & ~(CLIENT_PROTOCOL_41 | CLIENT_SECURE_CONNECTION | CLIENT_PLUGIN_AUTH);
+    FakeServer server;
+    Bytes payload;
+    server.Send(Greeting().Scramble(kScramble).Capabilities(caps).Payload(), 0)
+        .Expect([&](const FakePacket& p) { payload = p.payload; })
+        .Send(Bytes{0x00, 0x00, 0x00, 0x02, 0x00}, 2);
+    server.Start();
+    Client c;
+    EXPECT_TRUE(c.Connect(server)) << c.error;
+    EXPECT_EQ(server.Finish(), "");
+    auto old = ScrambleOld(kPassword, kScramble);
+    Bytes expected = {static_cast<std::uint8_t>(c.session.FClientFlag),
+                      static_cast<std::uint8_t>(c.session.FClientFlag >> 8), 0, 0, 0, 'b', 'o', 'b', 0};
+    expected.insert(expected.end(), old.begin(), old.end());
+    expected.push_back(0);  // the (empty) database: the server has CLIENT_CONNECT_WITH_DB
+    EXPECT_EQ(payload, expected);
+    EXPECT_FALSE(c.session.IsProtocol41());
+}
+
+TEST(SessionFake, CloseSendsQuitOnce) {
+    FakeServer server;
+    std::vector<Bytes> received;
+    server.Send(Greeting().Payload(), 0)
+        .Expect()
+        .Send(OkPacket().Payload(), 2)
+        .Do([&](test::FakeConnection& conn) {
+            // Everything the client sends until it closes the connection.
+            try {
+                for (;;) received.push_back(conn.Read().payload);
+            } catch (const std::exception&) {
+            }
+        });
+    server.Start();
+    {
+        TMySQLAPIDirect api;
+        PMYSQL_CON con = api.mysql_init();
+        ASSERT_NE(api.mysql_real_connect(con, u"127.0.0.1", u"bob", u"", u"", server.Port(), u"", 0), nullptr);
+        TMySQLAPIDirect::Session(con)->Close();
+        api.mysql_close(con);  // closes again, then frees
+    }
+    EXPECT_EQ(server.Finish(), "");
+    EXPECT_EQ(received, (std::vector<Bytes>{{0x01}}));
+}
+
+}  // namespace
+}  // namespace brevant
