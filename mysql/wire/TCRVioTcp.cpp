@@ -62,6 +62,8 @@ bool TCRVioTcp::IsIPv6Literal(UStringView host) {
 }
 
 void TCRVioTcp::Connect() {
+    // Connecting again while connected must not leak the old socket.
+    if (GetConnected()) CloseSocket();
     ResetForConnect();
     {
         std::lock_guard lock(hLockSd);

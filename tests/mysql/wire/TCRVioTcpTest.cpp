@@ -145,6 +145,14 @@ TEST(TCRVioTcp, ConnectsWritesReadsAndClosesOnce) {
     vio.Close();
     EXPECT_FALSE(vio.GetConnected());
     EXPECT_EQ(closes, 1);
+
+    // A closed transport connects again, with its state reset.
+    int before = OpenDescriptors();
+    vio.Connect();
+    EXPECT_TRUE(vio.GetConnected());
+    EXPECT_EQ(vio.LastError(), u"");
+    vio.Connect();  // connecting while connected replaces the socket
+    EXPECT_EQ(OpenDescriptors(), before + 1);
 }
 
 TEST(TCRVioTcp, ShortReadWhenThePeerCloses) {
