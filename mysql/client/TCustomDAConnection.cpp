@@ -53,6 +53,8 @@ TCustomDAConnection::~TCustomDAConnection() {
         FSQLs.clear();
     }
     FInternalDefTransaction.reset();
+    // Transactions of the user's outlive the connection: they must not reach back.
+    for (TDATransaction* t : FTransactions) t->ConnectionDestroyed();
     FTransactions.clear();
     FIConnection.reset();
 }

@@ -1,6 +1,8 @@
 #include "mysql/client/TDATransaction.h"
 
 #include "core/Abort.h"
+#include "mysql/client/DAConsts.h"
+#include "mysql/client/DAErrors.h"
 #include "mysql/client/TCRTransaction.h"
 #include "mysql/client/TCustomDAConnection.h"
 
@@ -16,12 +18,13 @@ TDATransaction::~TDATransaction() {
 }
 
 TCRTransaction* TDATransaction::SessionTransaction() const {
-    BREVANT_ASSERT(FConnection && FConnection->IConnection());
+    if (!FConnection) DatabaseError(SConnectionNotDefined);
+    FConnection->CreateIConnection();
     return FConnection->IConnection()->GetInternalTransaction();
 }
 
 void TDATransaction::StartTransaction() {
-    BREVANT_ASSERT(FConnection != nullptr);
+    if (!FConnection) DatabaseError(SConnectionNotDefined);
     FConnection->InternalConnect();
     try {
         FConnection->PushOperation(clTransStart);

@@ -44,6 +44,11 @@ public:
     /// A reconnect may only replace the session when no work would be lost.
     bool CanRestoreAfterFailOver() const { return !FActive; }
     void RestoreAfterFailOver() {}
+    /// The connection is being destroyed: forget it.
+    void ConnectionDestroyed() {
+        FConnection = nullptr;
+        FActive = false;
+    }
 
 private:
     TCRTransaction* SessionTransaction() const;

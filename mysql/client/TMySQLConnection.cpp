@@ -256,6 +256,8 @@ void TMySQLConnection::ExecuteSQL(const UString& text) {
         }
     } returnToCache{*this, command};
     command->SetConnection(this);
+    // Internal statements wait as long as a connect may (InitCommandProp).
+    command->SetProp(prCommandTimeout, FConnectionTimeout);
     command->SetSQL(text);
     command->Execute();
 }

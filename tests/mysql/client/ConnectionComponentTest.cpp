@@ -496,3 +496,28 @@ TEST_F(ComponentTest, AssignConnectSharesTheOpenSession) {
 
 }  // namespace
 }  // namespace brevant
+
+namespace brevant {
+namespace {
+
+TEST(ComponentLifetime, TransactionOutlivesItsConnection) {
+    FakeMySQLAPI api;
+    test::FakeAPIInstall install(api);
+    auto conn = std::make_unique<TMyConnection>(u"Short");
+    conn->SetLoginPrompt(false);
+    TDATransaction t(conn.get(), u"t");
+    conn->SetDefaultTransaction(&t);
+    t.StartTransaction();
+    conn.reset();
+    EXPECT_FALSE(t.Active());
+    EXPECT_EQ(t.DefaultConnection(), nullptr);
+    try {
+        t.StartTransaction();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), SConnectionNotDefined);
+    }
+}
+
+}  // namespace
+}  // namespace brevant
