@@ -136,8 +136,15 @@ TEST(TCRVioTcp, ConnectsWritesReadsAndClosesOnce) {
     for (int i = 0; i < 100; ++i) sent[i] = static_cast<std::uint8_t>(i);
     ASSERT_EQ(send(peer, sent, 100, 0), 100);
     ASSERT_TRUE(vio.WaitForData(-1));
+    EXPECT_EQ(vio.GetAvailable(), 100);
     std::uint8_t buf[100];
-    for (int i = 0; i < 25; ++i) ASSERT_EQ(vio.Read(buf, i * 4, 4), 4);
+    ASSERT_EQ(vio.Read(buf, 0, 4), 4);
+    // What the read-ahead buffer holds is readable without blocking too.
+    EXPECT_EQ(vio.GetAvailable(), 96);
+    EXPECT_TRUE(vio.WaitForData(0));
+    for (int i = 1; i < 25; ++i) ASSERT_EQ(vio.Read(buf, i * 4, 4), 4);
+    EXPECT_EQ(vio.GetAvailable(), 0);
+    EXPECT_FALSE(vio.WaitForData(0));
     EXPECT_EQ(vio.receives, 1);
     EXPECT_EQ(std::memcmp(buf, sent, 100), 0);
 
