@@ -5,11 +5,35 @@
 
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <string>
 
 #include "core/Text.h"
 
 namespace brevant {
+
+/// The lexer's text buffer: UTF-16 code units that can be extended without being
+/// cleared first, so that decoding writes each character once.
+class TCharBuffer {
+public:
+    const char16_t* data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    /// Makes room for n more characters at the end and returns where they go; their
+    /// values are undefined until written.
+    char16_t* Extend(std::size_t n);
+    /// Drops characters from the end down to n.
+    void Truncate(std::size_t n) { size_ = n; }
+    void EraseFront(std::size_t n);
+    void Assign(UStringView text);
+    void clear() { size_ = 0; }
+    UStringView View(std::size_t from, std::size_t count) const { return UStringView(data() + from, count); }
+
+private:
+    std::unique_ptr<char16_t[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
 
 enum TParserEncoding {
     peAnsi,   // the system's 8-bit code page
@@ -26,7 +50,7 @@ public:
 
     /// Decodes the next block and appends it to out. False (and nothing appended) when
     /// the stream is exhausted.
-    bool ReadBlock(UString& out);
+    bool ReadBlock(TCharBuffer& out);
     /// Back to where reading started. Throws EParserError when the stream cannot seek.
     void Rewind();
 

@@ -2,12 +2,41 @@
 
 #include "script/lexer/Keywords.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brevant {
 
 namespace {
 
 // The symbol characters with their codes, in code order (code = index + 1).
 constexpr char16_t kSymbolChars[] = u"!\"#$%&'()*+,-./:;<=>?@[\\]^_`";
+
+constexpr std::int64_t kCompactChars = 4 * 65536;
+
+/// The first of the quote, a line break or (where it escapes) a back-slash at or after
+/// j, else n: the bulk of a quoted text, eight characters at a time where SSE2 exists.
+std::int64_t FindQuoteStop(const char16_t* d, std::int64_t j, std::int64_t n, char16_t quote, bool escapes) {
+    const char16_t slash = escapes ? u'\\' : quote;
+#if defined(__SSE2__)
+    const __m128i vq = _mm_set1_epi16(static_cast<short>(quote));
+    const __m128i vs = _mm_set1_epi16(static_cast<short>(slash));
+    const __m128i vn = _mm_set1_epi16(u'\n');
+    const __m128i vr = _mm_set1_epi16(u'\r');
+    for (; j + 8 <= n; j += 8) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(x, vq), _mm_cmpeq_epi16(x, vs)),
+                                         _mm_or_si128(_mm_cmpeq_epi16(x, vn), _mm_cmpeq_epi16(x, vr)));
+        if (const int mask = _mm_movemask_epi8(hit)) return j + (__builtin_ctz(static_cast<unsigned>(mask)) >> 1);
+    }
+#endif
+    for (; j < n; ++j) {
+        const char16_t c = d[j];
+        if (c == quote || c == slash || c == u'\n' || c == u'\r') break;
+    }
+    return j;
+}
 
 bool keywordDelimiter(const char16_t* p) {
     static const char kWord[] = "DELIMITER";
@@ -21,7 +50,7 @@ bool keywordDelimiter(const char16_t* p) {
 
 }  // namespace
 
-TParser::TParser(UStringView text) : buffer_(text), end_(static_cast<std::int64_t>(text.size())) {}
+TParser::TParser(UStringView text) : end_(static_cast<std::int64_t>(text.size())) { buffer_.Assign(text); }
 
 TParser::TParser(std::istream& stream, TParserEncoding encoding, std::int64_t size)
     : source_(std::make_unique<TParserSource>(stream, encoding, size)) {}
@@ -80,9 +109,11 @@ bool TParser::Fill(std::int64_t pos) {
     while (pos >= end_) {
         // Keep the text from the start of the previous token (or the kept position) on;
         // drop what lies before it.
+        // The dead text is dropped once it is a few blocks long, so that the live text
+        // (usually short) is moved seldom while memory stays bounded.
         const std::int64_t keep = (keepFrom_ >= 0 && keepFrom_ < prevPos_) ? keepFrom_ : prevPos_;
-        if (keep > base_) {
-            buffer_.erase(0, static_cast<std::size_t>(keep - base_));
+        if (keep - base_ >= kCompactChars) {
+            buffer_.EraseFront(static_cast<std::size_t>(keep - base_));
             base_ = keep;
         }
         if (!source_->ReadBlock(buffer_)) {
@@ -258,6 +289,12 @@ UStringView TParser::SkipPlain(TPlainScan& scan) {
     while (i < n) {
         const char16_t c = d[i];
         const unsigned cls = Class(c);
+        if (cls == ccSymbol) {  // the commonest case in a dump: ( , ) and the like
+            if (c == scan.Delimiter) break;
+            lastLexemLine = line;
+            ++i;
+            continue;
+        }
         if (cls & ccBlank) {
             if (c == u'\n') {
                 ++line;
@@ -330,6 +367,8 @@ UStringView TParser::SkipPlain(TPlainScan& scan) {
             std::int64_t j = i + 1, l = line, ls = lineStart;
             bool closed = false;
             for (; j < n; ++j) {
+                j = FindQuoteStop(d, j, n, c, escapes);
+                if (j >= n) break;
                 char16_t q = d[j];
                 if (q == c) {
                     closed = true;
@@ -362,7 +401,7 @@ UStringView TParser::SkipPlain(TPlainScan& scan) {
     currLine_ = line;
     lineStart_ = lineStart;
     scan.LastLexemLine = lastLexemLine;
-    return UStringView(buffer_).substr(static_cast<std::size_t>(from), static_cast<std::size_t>(i - from));
+    return buffer_.View(static_cast<std::size_t>(from), static_cast<std::size_t>(i - from));
 }
 
 // ---- public operations ---------------------------------------------------------------
@@ -393,13 +432,12 @@ int TParser::GetNext(UString& text) {
 UStringView TParser::Token() const {
     if (useUpper_) return upper_;
     if (tokenEnd_ <= tokenStart_) return {};
-    return UStringView(buffer_).substr(static_cast<std::size_t>(tokenStart_ - base_),
-                                       static_cast<std::size_t>(tokenEnd_ - tokenStart_));
+    return buffer_.View(static_cast<std::size_t>(tokenStart_ - base_), static_cast<std::size_t>(tokenEnd_ - tokenStart_));
 }
 
 UStringView TParser::Text(std::int64_t from, std::int64_t to) const {
     if (from < base_ || to > end_ || to <= from) return {};
-    return UStringView(buffer_).substr(static_cast<std::size_t>(from - base_), static_cast<std::size_t>(to - from));
+    return buffer_.View(static_cast<std::size_t>(from - base_), static_cast<std::size_t>(to - from));
 }
 
 void TParser::Back() {

@@ -113,7 +113,7 @@ protected:
 
     /// True when the character at pos is available (reads further blocks as needed).
     bool Avail(std::int64_t pos) { return pos < end_ || Fill(pos); }
-    char16_t At(std::int64_t pos) const { return buffer_[static_cast<std::size_t>(pos - base_)]; }
+    char16_t At(std::int64_t pos) const { return buffer_.data()[pos - base_]; }
 
 private:
     enum : unsigned char {
@@ -132,7 +132,7 @@ private:
     void SetToken(std::int64_t start, std::int64_t end) { tokenStart_ = start; tokenEnd_ = end; useUpper_ = false; }
 
     std::unique_ptr<TParserSource> source_;
-    UString buffer_;            // text from position base_ on
+    TCharBuffer buffer_;        // text from position base_ on
     std::int64_t base_ = 0;
     std::int64_t end_ = 0;      // base_ + buffer_.size()
     std::int64_t keepFrom_ = -1;
