@@ -80,14 +80,14 @@ enum TPropId : int {
 };
 
 /// Isolation levels of the generic layer; a MySQL session supports the first four.
-enum TCRIsolationLevel { ilReadCommitted, ilReadUnCommitted, ilRepeatableRead, ilSerializable, ilSnapshot, ilCustom };
+enum TCRIsolationLevel : int { ilReadCommitted, ilReadUnCommitted, ilRepeatableRead, ilSerializable, ilSnapshot, ilCustom };
 
 /// The MySQL connection component's property type; it takes the first four values.
 using TMyIsolationLevel = TCRIsolationLevel;
 
-enum TMyProtocol { mpDefault, mpTCP, mpPipe, mpMemory, mpSSL, mpHttp, mpSSLHttp };
+enum TMyProtocol : int { mpDefault, mpTCP, mpPipe, mpMemory, mpSSL, mpHttp, mpSSLHttp };
 
-enum TSortType { stCaseSensitive, stCaseInsensitive, stBinary };
+enum TSortType : int { stCaseSensitive, stCaseInsensitive, stBinary };
 
 enum TDANumericType { ntFloat, ntBCD, ntFmtBCD };
 

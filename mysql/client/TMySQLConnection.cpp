@@ -388,7 +388,12 @@ void TMySQLConnection::SetProp(int prop, const TPropValue& value) {
             break;
         case prDatabase: SetDatabase(PropStr(value)); break;
         case prPort: FPort = PropInt(value); break;
-        case prIPVersion: FIPVersion = static_cast<TIPVersion>(PropInt(value)); break;
+        case prIPVersion: {
+            const int v = PropInt(value);
+            BREVANT_ASSERT(v >= ivIPv4 && v <= ivIPBoth);
+            FIPVersion = static_cast<TIPVersion>(v);
+            break;
+        }
         case prUseUnicode: {
             const bool v = PropBool(value);
             if (v == FUseUnicode) break;
