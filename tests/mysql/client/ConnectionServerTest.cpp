@@ -200,6 +200,38 @@ TEST_F(ServerTest, WrongPasswordLeavesItClosedAndARetryWorks) {
     EXPECT_TRUE(conn.Connected());
 }
 
+TEST_F(ServerTest, NonAsciiNamesGoOverInTheSessionCharset) {
+    BREVANT_REQUIRE_SERVER(server);
+    TMyConnection admin;
+    Configure(admin, server);
+    admin.ExecSQL(u"CREATE DATABASE IF NOT EXISTS `brevant_a\u00F1o`");
+    admin.ExecSQL(u"CREATE USER IF NOT EXISTS 'brevant_\u00F1'@'%' IDENTIFIED BY 'contrase\u00F1a\u20AC'");
+    admin.ExecSQL(u"GRANT ALL PRIVILEGES ON `brevant_a\u00F1o`.* TO 'brevant_\u00F1'@'%'");
+
+    TMyConnection conn;
+    Configure(conn, server);
+    conn.SetUsername(u"brevant_\u00F1");
+    conn.SetPassword(u"contrase\u00F1a\u20AC");
+    conn.SetDatabase(u"brevant_a\u00F1o");
+    conn.Open();  // a UTF-8 session sends the names in UTF-8
+    EXPECT_EQ(QueryValue(conn, "SELECT HEX(DATABASE())"), "62726576616E745F61C3B16F");
+    conn.SetDatabase(u"information_schema");
+    conn.SetDatabase(u"brevant_a\u00F1o");  // switched by name, in UTF-8 too
+    EXPECT_EQ(QueryValue(conn, "SELECT HEX(DATABASE())"), "62726576616E745F61C3B16F");
+    conn.Close();
+
+    // An 8-bit session sends the code-page bytes, which name no account.
+    conn.Options().SetUseUnicode(false);
+    conn.Options().SetCharset(u"");
+    conn.SetDatabase(u"");
+    try {
+        conn.Open();
+        FAIL();
+    } catch (const EMyError& e) {
+        EXPECT_EQ(e.ErrorCode(), 1045);
+    }
+}
+
 TEST_F(ServerTest, EscapedValuesReadBackUnchanged) {
     BREVANT_REQUIRE_SERVER(server);
     TMyConnection conn;
