@@ -193,9 +193,14 @@ void TMySqlSession::FreeQuery() {
             }
         } else {
             for (;;) {
+                // Each piece of a split packet takes a sequence number: only a
+                // packet of one piece can be the short end-of-data packet, not
+                // the small last piece of a long row that starts with 0xFE.
+                const std::uint8_t before = net.GetPacketNumber();
                 std::uint8_t first = 0;
                 std::size_t length = net.SkipRow(first);
-                if (first == 0xFE && length <= 8) break;
+                const bool onePiece = static_cast<std::uint8_t>(net.GetPacketNumber() - before) == 1;
+                if (first == 0xFE && length <= 8 && onePiece) break;
             }
         }
     }

@@ -141,6 +141,16 @@ TEST(DirectConnect, StatementAndRowValueBeyond16MB) {
         EXPECT_EQ(api.mysql_fetch_row(r), nullptr);
         EXPECT_EQ(api.mysql_errno(c.Handle()), 0u);
         api.mysql_free_result(r);
+
+        // Freed unread: a row of 2 x 16777215 + 4 bytes (a 0xFE length prefix and
+        // 33554425 bytes of value) ends in a 4-byte piece, which must not pass for
+        // the end of the data.
+        ASSERT_EQ(c.Query("SELECT REPEAT(_binary'c', 33554425) UNION ALL SELECT 'd'"), 0) << c.Error();
+        r = api.mysql_use_result(c.Handle());
+        ASSERT_NE(r, nullptr);
+        api.mysql_free_result(r);
+        EXPECT_EQ(c.Session().status, msReady);
+        EXPECT_EQ(c.Value("SELECT 'after'"), "after");
     }
 }
 
