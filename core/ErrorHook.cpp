@@ -1,5 +1,7 @@
 #include "core/ErrorHook.h"
 
+#include "core/Abort.h"
+
 #include <cstdio>
 #include <mutex>
 
@@ -17,6 +19,9 @@ ApplicationErrorHandler SetApplicationErrorHandler(ApplicationErrorHandler handl
 }
 
 void HandleApplicationException(const std::exception& error) noexcept {
+    // A silent abort ends an operation on purpose (a cancelled login, a handler
+    // that cleared the fail flag): there is nothing to report.
+    if (dynamic_cast<const EAbort*>(&error)) return;
     ApplicationErrorHandler handler;
     {
         std::lock_guard<std::mutex> lock(gMutex);

@@ -12,7 +12,7 @@ using ApplicationErrorHandler = std::function<void(const std::exception&)>;
 
 /// Installs the handler and returns the previous one.
 ApplicationErrorHandler SetApplicationErrorHandler(ApplicationErrorHandler handler);
-/// Reports an error through the installed handler. Never throws.
+/// Reports an error through the installed handler; EAbort is passed over. Never throws.
 void HandleApplicationException(const std::exception& error) noexcept;
 
 }  // namespace brevant
