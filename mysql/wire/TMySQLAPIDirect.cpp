@@ -266,8 +266,9 @@ void TMySQLAPIDirect::_mysql_fetch_field_direct(PMYSQL_RES result, std::uint32_t
 }
 
 void TMySQLAPIDirect::_mysql_fetch_lengths(PMYSQL_RES result, std::uint32_t* lengths) {
-    const auto& items = R(result)->FBinds.Items;
-    for (std::size_t i = 0; i < items.size(); ++i) lengths[i] = items[i].Length;
+    const TMySqlBind* item = R(result)->FBinds.Items.data();
+    const std::size_t n = R(result)->FBinds.Items.size();
+    for (std::size_t i = 0; i < n; ++i) lengths[i] = item[i].Length;
 }
 
 bool TMySQLAPIDirect::_mysql_fetch_value_is_null(PMYSQL_ROW row, std::uint32_t fieldnr) {
