@@ -101,13 +101,14 @@ void TCharBuffer::Assign(UStringView text) {
 }
 
 TParserSource::TParserSource(std::istream& stream, TParserEncoding encoding, std::int64_t size)
-    : stream_(stream), encoding_(encoding), size_(size), start_(stream.tellg()) {}
+    : stream_(stream), encoding_(encoding), size_(size), start_(stream.tellg()),
+      blockSize_(BlockSizeForTesting ? BlockSizeForTesting : BlockSize) {}
 
 bool TParserSource::ReadBlock(TCharBuffer& out) {
     const std::size_t before = out.size();
     while (out.size() == before) {
         if (eof_ && carry_ == 0) return false;
-        std::size_t want = BlockSize;
+        std::size_t want = blockSize_;
         if (size_ >= 0) want = static_cast<std::size_t>(std::min<std::int64_t>(want, size_ - read_));
         std::size_t got = 0;
         if (!eof_ && want > 0) {

@@ -44,6 +44,9 @@ enum TParserEncoding {
 class TParserSource {
 public:
     static constexpr std::size_t BlockSize = 65536;  // bytes: 32768 characters for UTF-16
+    /// When not 0, sources created afterwards read blocks of this many bytes instead:
+    /// lets tests and fuzzing reach every block-boundary case with short input.
+    static inline std::size_t BlockSizeForTesting = 0;
 
     /// Reads from the stream's current position; size < 0 means to the end of the stream.
     TParserSource(std::istream& stream, TParserEncoding encoding, std::int64_t size = -1);
@@ -66,6 +69,7 @@ private:
     std::streampos start_;
     std::string bytes_;     // the raw block; starts with the bytes carried over
     std::size_t carry_ = 0; // bytes of an incomplete sequence kept for the next block
+    std::size_t blockSize_;
     bool eof_ = false;
 };
 

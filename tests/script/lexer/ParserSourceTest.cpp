@@ -173,3 +173,27 @@ TEST(TParserSourceTest, DetectScriptEncoding) {
 
 }  // namespace
 }  // namespace brevant
+
+namespace brevant {
+namespace {
+
+// Blocks of a few bytes put a boundary inside nearly every token and multi-byte character.
+TEST(TParserSourceTest, TinyBlocks) {
+    const std::string bytes = test::ReadFileBytes(test::TestDataPath("sakila/sakila-schema.sql")) +
+                              "\nselect 'ñ€\U0001F600', `ü`;\r\n-- end ñ\r\n";
+    const UString text = Utf8ToUtf16(bytes);
+    const auto expected = test::SplitText(text);
+    for (std::size_t block : {1u, 2u, 3u, 7u}) {
+        for (const auto& [kind, content] : std::vector<std::pair<const char*, std::string>>{
+                 {"utf8", "\xEF\xBB\xBF" + bytes}, {"utf16", test::Utf16LeBytes(text, true)}}) {
+            SCOPED_TRACE(testing::Message() << kind << " in blocks of " << block);
+            TParserSource::BlockSizeForTesting = block;
+            const auto got = test::SplitFile(test::WriteTempFile(std::string("tiny_") + kind, content));
+            TParserSource::BlockSizeForTesting = 0;
+            EXPECT_EQ(got, expected);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace brevant
