@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     t.user = Env("BREVANT_TEST_USER", "root");
     t.password = Env("BREVANT_TEST_PASSWORD");
     t.database = argc > 1 ? argv[1] : "brevant_bench_fetch";
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
 
     TMySQLAPIDirect direct;
     TMySQLAPI& api = direct;

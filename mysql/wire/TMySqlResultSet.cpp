@@ -33,7 +33,9 @@ TMySqlBinds* TMySqlResultSet::Fetch() {
     try {
         s.net.ReceiveRow();
         auto packet = s.net.GetRowBytes();
-        if (s.net.GetPacketType() == ptEOF) {
+        // End of data: 0xFE in a packet of 2 to 8 bytes (a row starting with 0xFE
+        // has an 8-byte length after it, so it is longer).
+        if (packet.size() >= 2 && packet.size() <= 8 && packet[0] == 0xFE) {
             if (packet.size() >= 3) s.warningCount = static_cast<std::uint32_t>(packet[1] | (packet[2] << 8));
             if (packet.size() >= 5)
                 s.serverStatus = static_cast<std::uint32_t>(
