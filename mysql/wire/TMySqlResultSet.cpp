@@ -49,9 +49,13 @@ TMySqlBinds* TMySqlResultSet::Fetch() {
         return &FBinds;
     } catch (const Exception&) {
         // The stream is over: an error packet ends it, and after a broken packet
-        // nothing more can be trusted.
+        // nothing more can be trusted. An error packet also ends the whole answer
+        // (the server runs no further statement of the text), so a "more results"
+        // announced before it no longer holds: kept, it would leave the session
+        // refusing every command, or waiting for an answer that never comes.
         FEof = true;
-        if (!(s.serverStatus & SERVER_MORE_RESULTS_EXISTS)) s.status = msReady;
+        s.serverStatus &= ~SERVER_MORE_RESULTS_EXISTS;
+        s.status = msReady;
         throw;
     }
 }

@@ -183,7 +183,10 @@ void TMySqlSession::SendLocalFile(const std::string& fileName) {
 }
 
 void TMySqlSession::FreeQuery() {
-    if (status == msReady || FErrno != 0) return;
+    // Callers skip only a stream that has not ended. An error recorded by another
+    // operation meanwhile (a command refused with 2014) says nothing about the
+    // rows still on the connection, so it does not stop the skipping.
+    if (status == msReady) return;
     if (status == msUseResult || status == msGetResult) {
         if (net.GetCompress()) {
             for (;;) {

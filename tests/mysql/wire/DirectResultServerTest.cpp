@@ -191,6 +191,19 @@ TEST_F(DirectResult, ErrorInTheMiddleOfTheRows) {
     EXPECT_EQ(c_->Session().status, msReady);
     api_.mysql_free_result(r);
     EXPECT_EQ(c_->Value("SELECT 'after'"), "after");
+
+    // The same as the first of two statements: the error packet ends the whole
+    // answer, so no further result is announced and the session is ready.
+    r = Use("SELECT id, (SELECT i.id FROM inner_t i WHERE i.id = o.id) FROM outer_t o ORDER BY id; SELECT 2");
+    ASSERT_NE(r, nullptr);
+    while (api_.mysql_fetch_row(r)) {
+    }
+    EXPECT_EQ(api_.mysql_errno(H()), 1242u) << c_->Error();
+    api_.mysql_free_result(r);
+    EXPECT_EQ(c_->Session().status, msReady);
+    EXPECT_FALSE(api_.mysql_more_results(H()));
+    EXPECT_EQ(api_.mysql_next_result(H()), -1);
+    EXPECT_EQ(c_->Value("SELECT 'after both'"), "after both");
 }
 
 TEST_F(DirectResult, CommandsOutOfSyncLeaveTheFirstResultReadable) {
@@ -214,6 +227,15 @@ TEST_F(DirectResult, CommandsOutOfSyncLeaveTheFirstResultReadable) {
     api_.mysql_free_result(r);
     (void)row;
     EXPECT_EQ(c_->Value("SELECT 2"), "2");
+
+    // Freeing the half-read result after the refused command skips its rows:
+    // the recorded 2014 must not leave the session stuck with them.
+    r = Use("SELECT seq FROM seq_1_to_100");
+    ASSERT_NE(api_.mysql_fetch_row(r), nullptr);
+    EXPECT_EQ(c_->Query("SELECT 2"), 2014);
+    api_.mysql_free_result(r);
+    EXPECT_EQ(c_->Session().status, msReady);
+    EXPECT_EQ(c_->Value("SELECT 3"), "3");
 }
 
 TEST_F(DirectResult, FreeingAHalfReadResult) {
