@@ -254,6 +254,23 @@ TEST(SessionFake, SwitchFromCachingSha2ToNative) {
     EXPECT_EQ(c.session.FAuthPluginName, "mysql_native_password");
 }
 
+TEST(SessionFake, SwitchToOldPasswordUsesTheNewScramble) {
+    FakeServer server;
+    Bytes proof;
+    const Bytes newScramble(kSwitchScramble.begin(), kSwitchScramble.begin() + 8);
+    server.Send(Greeting().Scramble(kScramble).Payload(), 0)
+        .Expect()
+        .Send(AuthSwitch("mysql_old_password", WithZero(newScramble)), 2)
+        .Expect([&](const FakePacket& p) { proof = p.payload; })
+        .Send(OkPacket().Payload(), 4);
+    server.Start();
+    Client c;
+    EXPECT_TRUE(c.Connect(server)) << c.error;
+    EXPECT_EQ(server.Finish(), "");
+    auto expected = ScrambleOld(kPassword, kSwitchScramble);  // only its first 8 bytes count
+    EXPECT_EQ(proof, Bytes(expected.begin(), expected.end()));
+}
+
 TEST(SessionFake, DialogWithAndWithoutCallback) {
     for (bool withCallback : {false, true}) {
         SCOPED_TRACE(withCallback);
