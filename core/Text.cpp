@@ -11,14 +11,38 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-void AppendCodePoint(UString& out, char32_t cp) {
-    if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
-    } else {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+constexpr char32_t kMalformed = 0xFFFFFFFF;
+
+/// Decodes the multi-byte sequence at p (p < end, *p >= 0x80) and moves p past it:
+/// the code point, or kMalformed. A malformed sequence takes its lead byte and the
+/// continuation bytes that belong to it, so the next character starts fresh.
+char32_t DecodeSequence(const unsigned char*& p, const unsigned char* end) {
+    const unsigned char c = *p;
+    int extra;
+    char32_t cp;
+    char32_t min;
+    if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; min = 0x80; }
+    else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; min = 0x800; }
+    else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; min = 0x10000; }
+    else { ++p; return kMalformed; }
+    if (end - p <= extra) {
+        // Truncated sequence: consume the lead byte and any continuation bytes.
+        ++p;
+        while (p < end && (*p & 0xC0) == 0x80) ++p;
+        return kMalformed;
     }
+    int i = 1;
+    for (; i <= extra; ++i) {
+        if ((p[i] & 0xC0) != 0x80) break;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if (i <= extra) {  // a continuation byte is missing
+        p += i;
+        return kMalformed;
+    }
+    p += extra + 1;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kMalformed;
+    return cp;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -44,50 +68,43 @@ char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + 32 : c; 
 
 }  // namespace
 
-UString Utf8ToUtf16(std::string_view utf8) {
-    UString out;
-    out.reserve(utf8.size());
+std::size_t Utf8ToUtf16(std::string_view utf8, char16_t* out) {
+    char16_t* const first = out;
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
     while (p < end) {
-        unsigned char c = *p;
-        if (c < 0x80) {
-            out.push_back(c);
-            ++p;
+        if (*p < 0x80) {
+            *out++ = *p++;
             continue;
         }
-        int extra;
-        char32_t cp;
-        char32_t min;
-        if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; min = 0x80; }
-        else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; min = 0x800; }
-        else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; min = 0x10000; }
-        else { out.push_back(kReplacement); ++p; continue; }
-        if (end - p <= extra) {
-            // Truncated sequence: consume the lead byte and any continuation bytes.
-            ++p;
-            while (p < end && (*p & 0xC0) == 0x80) ++p;
-            out.push_back(kReplacement);
-            continue;
-        }
-        int i = 1;
-        for (; i <= extra; ++i) {
-            if ((p[i] & 0xC0) != 0x80) break;
-            cp = (cp << 6) | (p[i] & 0x3F);
-        }
-        if (i <= extra) {  // a continuation byte is missing
-            out.push_back(kReplacement);
-            p += i;
-            continue;
-        }
-        p += extra + 1;
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(kReplacement);
+        char32_t cp = DecodeSequence(p, end);
+        if (cp == kMalformed) {
+            *out++ = kReplacement;
+        } else if (cp < 0x10000) {
+            *out++ = static_cast<char16_t>(cp);
         } else {
-            AppendCodePoint(out, cp);
+            cp -= 0x10000;
+            *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
         }
     }
+    return static_cast<std::size_t>(out - first);
+}
+
+UString Utf8ToUtf16(std::string_view utf8) {
+    UString out(utf8.size(), u'\0');
+    out.resize(Utf8ToUtf16(utf8, out.data()));
     return out;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        if (*p < 0x80) ++p;
+        else if (DecodeSequence(p, end) == kMalformed) return false;
+    }
+    return true;
 }
 
 std::string Utf16ToUtf8(UStringView text) {

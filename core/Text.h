@@ -1,6 +1,7 @@
 #pragma once
 // Text inside the system is UTF-16; bytes on the wire and in files are std::string.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,12 @@ using UStringView = std::u16string_view;
 
 /// UTF-8 bytes to UTF-16. Malformed sequences become U+FFFD; never throws.
 UString Utf8ToUtf16(std::string_view utf8);
+/// The same into a buffer with room for utf8.size() code units (the result is never
+/// longer than its bytes); returns the count written.
+std::size_t Utf8ToUtf16(std::string_view utf8, char16_t* out);
+/// True when every sequence is well-formed UTF-8 (no overlong form, no surrogate, nothing
+/// past U+10FFFF, nothing cut off at the end).
+bool IsValidUtf8(std::string_view bytes);
 /// UTF-16 to UTF-8 bytes. An unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(UStringView text);
 

@@ -23,8 +23,21 @@ TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Utf8ToUtf16(c.in), c.out);
+        UString buffer(c.in.size(), u'#');
+        buffer.resize(Utf8ToUtf16(c.in, buffer.data()));
+        EXPECT_EQ(buffer, c.out);
+        EXPECT_FALSE(IsValidUtf8(c.in));
     }
     EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xef\xbf\xbdx");
+}
+
+TEST(Utf8, ValidTextIsRecognised) {
+    EXPECT_TRUE(IsValidUtf8(""));
+    EXPECT_TRUE(IsValidUtf8("plain"));
+    EXPECT_TRUE(IsValidUtf8("Conexi\xc3\xb3n \xe2\x82\xac \xf0\x9f\x98\x80"));
+    EXPECT_TRUE(IsValidUtf8("\xf4\x8f\xbf\xbf"));   // U+10FFFF, the last code point
+    EXPECT_FALSE(IsValidUtf8("\xf4\x90\x80\x80"));  // one past it
+    EXPECT_FALSE(IsValidUtf8("Conexi\xf3n"));         // Windows-1252, not UTF-8
 }
 
 TEST(CodePage1252, EveryByteRoundTrips) {
