@@ -36,25 +36,6 @@ std::size_t Utf8CompletePrefix(const std::string& bytes, std::size_t n) {
     return n;
 }
 
-/// Decodes UTF-8 into dest (room for n characters) and returns the count written.
-/// ASCII is widened directly; each run of other bytes goes through the general decoder,
-/// which gives the same result as decoding the whole text at once, since a sequence
-/// never contains an ASCII byte.
-std::size_t DecodeUtf8(const char* p, std::size_t n, char16_t* dest) {
-    std::size_t i = 0, k = 0;
-    while (i < n) {
-        while (i < n && static_cast<unsigned char>(p[i]) < 0x80) dest[k++] = static_cast<unsigned char>(p[i++]);
-        const std::size_t runStart = i;
-        while (i < n && static_cast<unsigned char>(p[i]) >= 0x80) ++i;
-        if (i > runStart) {
-            const UString run = Utf8ToUtf16(std::string_view(p + runStart, i - runStart));
-            std::memcpy(dest + k, run.data(), run.size() * sizeof(char16_t));
-            k += run.size();
-        }
-    }
-    return k;
-}
-
 /// The 8-bit code page as a table, when it is a single-byte one (nullptr otherwise).
 const char16_t* AnsiTable() {
     static const UString table = [] {
@@ -160,7 +141,7 @@ bool TParserSource::ReadBlock(TCharBuffer& out) {
         case peUtf8: {
             if (!eof_) use = Utf8CompletePrefix(bytes_, n);
             const std::size_t old = out.size();
-            out.Truncate(old + DecodeUtf8(bytes_.data(), use, out.Extend(use)));  // never more characters than bytes
+            out.Truncate(old + Utf8ToUtf16(std::string_view(bytes_.data(), use), out.Extend(use)));
             break;
         }
         case peUtf16: {
