@@ -1,5 +1,6 @@
 #include "script/lexer/TParser.h"
 
+#include "core/Format.h"
 #include "script/lexer/Keywords.h"
 
 #if defined(__SSE2__)
@@ -36,16 +37,6 @@ std::int64_t FindQuoteStop(const char16_t* d, std::int64_t j, std::int64_t n, ch
         if (c == quote || c == slash || c == u'\n' || c == u'\r') break;
     }
     return j;
-}
-
-bool keywordDelimiter(const char16_t* p) {
-    static const char kWord[] = "DELIMITER";
-    for (int k = 0; k < 9; ++k) {
-        char16_t c = p[k];
-        if (c >= u'a' && c <= u'z') c -= 32;
-        if (c != kWord[k]) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -192,13 +183,7 @@ std::int64_t TParser::ToRightQuoteP(std::int64_t p, char16_t quote, bool escapes
 void TParser::ToRightQuote(char16_t quote) { currPos_ = ToRightQuoteP(currPos_, quote, true); }
 
 void TParser::UnknownSymbol(char16_t c) const {
-    static const char16_t hex[] = u"0123456789ABCDEF";
-    UString m = u"Parser: The unknown symbol $";
-    for (int shift = 12; shift >= 0; shift -= 4) m += hex[(c >> shift) & 0xF];
-    m += u"  '";
-    m += c;
-    m += u'\'';
-    throw EParserError(std::move(m));
+    throw EParserError(Format(u"Parser: The unknown symbol $%.4X  '%s'", {unsigned(c), UStringView(&c, 1)}));
 }
 
 int TParser::InternalGetNext() {
@@ -343,7 +328,7 @@ UStringView TParser::SkipPlain(TPlainScan& scan) {
             std::int64_t j = i + 1;
             while (j < n && (Class(d[j]) & ccIdentPart)) ++j;
             if (j >= n) break;  // the name may go on in the next block
-            if (line > lastLexemLine && j - i == 9 && keywordDelimiter(d + i)) break;
+            if (line > lastLexemLine && SameTextAscii(UStringView(d + i, j - i), u"DELIMITER")) break;
             lastLexemLine = line;
             i = j;
             continue;
