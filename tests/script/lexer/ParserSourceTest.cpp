@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,12 +21,16 @@ struct Tok {
     bool operator==(const Tok&) const = default;
 };
 
-std::vector<Tok> LexAll(TParser& p) {
+/// Every token; with maxBuffered, also the most text the lexer held at once.
+std::vector<Tok> LexAll(TParser& p, std::size_t* maxBuffered = nullptr) {
     p.OmitBlank = false;
     p.QuotedString = true;
     std::vector<Tok> out;
     UString text;
-    for (int code; (code = p.GetNext(text)) != lcEnd;) out.push_back({code, text, p.PrevPos(), p.PrevLine(), p.PrevCol()});
+    for (int code; (code = p.GetNext(text)) != lcEnd;) {
+        out.push_back({code, text, p.PrevPos(), p.PrevLine(), p.PrevCol()});
+        if (maxBuffered) *maxBuffered = std::max(*maxBuffered, p.BufferedChars());
+    }
     return out;
 }
 
@@ -50,14 +55,7 @@ TEST(TParserSourceTest, StreamTokensEqualTextTokens) {
         std::istringstream in(bytes);
         TMyParser fromStream(in, e);
         std::size_t maxBuffered = 0;
-        fromStream.OmitBlank = false;
-        fromStream.QuotedString = true;
-        std::vector<Tok> got;
-        UString t;
-        for (int code; (code = fromStream.GetNext(t)) != lcEnd;) {
-            got.push_back({code, t, fromStream.PrevPos(), fromStream.PrevLine(), fromStream.PrevCol()});
-            maxBuffered = std::max(maxBuffered, fromStream.BufferedChars());
-        }
+        const std::vector<Tok> got = LexAll(fromStream, &maxBuffered);
         if (e == peAnsi) {
             TMyParser ansiText(AnsiToUtf16(bytes));
             EXPECT_EQ(got, LexAll(ansiText));
