@@ -47,11 +47,19 @@ void TDATransaction::EndTransaction(bool commit) {
     if (!FActive) return;
     TCRTransaction* t = SessionTransaction();
     FActive = false;
-    struct Release {
-        TCustomDAConnection* c;
-        ~Release() { c->InternalDisconnect(); }
-    } release{FConnection};
-    commit ? t->Commit() : t->Rollback();
+    // The implicit connect of StartTransaction ends either way. Closing may raise (a
+    // disconnect hook of the user's), so it is not left to a destructor, where it would
+    // end the program; the statement's own error comes first.
+    try {
+        commit ? t->Commit() : t->Rollback();
+    } catch (...) {
+        try {
+            FConnection->InternalDisconnect();
+        } catch (...) {
+        }
+        throw;
+    }
+    FConnection->InternalDisconnect();
 }
 
 void TDATransaction::Commit() { EndTransaction(true); }

@@ -301,6 +301,33 @@ TEST_F(ComponentTest, ConnectedWhileLoadingIsAppliedWhenLoadingEnds) {
     EXPECT_TRUE(conn.Connected());
 }
 
+TEST_F(ComponentTest, EndingATransactionReportsAFailingClose) {
+    // In disconnected mode Commit and Rollback close the connection again; an error
+    // raised while closing reaches the caller, and a failed statement's own error wins.
+    conn.Options().SetDisconnectedMode(true);
+    conn.AfterDisconnect = [](TCustomDAConnection&) { throw EDatabaseError(UString(u"close hook")); };
+    conn.StartTransaction();
+    try {
+        conn.Commit();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), u"close hook");
+    }
+    EXPECT_FALSE(conn.InTransaction());
+    EXPECT_FALSE(conn.Connected());
+
+    conn.StartTransaction();
+    api.queryFailures.push_back({"ROLLBACK", {1205, "#HY000Lock wait timeout exceeded", true}});
+    try {
+        conn.Rollback();
+        FAIL();
+    } catch (const EMyError& e) {
+        EXPECT_EQ(e.ErrorCode(), 1205);
+    }
+    EXPECT_FALSE(conn.InTransaction());
+    EXPECT_FALSE(conn.Connected());
+}
+
 TEST_F(ComponentTest, ImplicitConnects) {
     conn.Options().SetDisconnectedMode(true);
     EXPECT_EQ(conn.GetServerVersion(), u"10.11.6-MariaDB");
