@@ -215,11 +215,13 @@ void TCustomDAConnection::PerformConnect() {
     if (BeforeConnect) BeforeConnect(*this);
     DoConnect();
     ++FConnectCount;
-    {
-        std::lock_guard<std::recursive_mutex> lock(hRegisterClient);
-        for (TDAConnectionClient* client : FSQLs) client->ConnectChange(true);
-    }
+    NotifyConnectChange(true);
     if (AfterConnect) AfterConnect(*this);
+}
+
+void TCustomDAConnection::NotifyConnectChange(bool connected) {
+    std::lock_guard<std::recursive_mutex> lock(hRegisterClient);
+    for (TDAConnectionClient* client : FSQLs) client->ConnectChange(connected);
 }
 
 void TCustomDAConnection::DoConnect() {
@@ -256,10 +258,7 @@ void TCustomDAConnection::PerformDisconnect() {
             c.FInProcessDisconnecting = false;
         }
     } reset{*this};
-    {
-        std::lock_guard<std::recursive_mutex> lock(hRegisterClient);
-        for (TDAConnectionClient* client : FSQLs) client->ConnectChange(false);
-    }
+    NotifyConnectChange(false);
     DoDisconnect();
     if (AfterDisconnect) AfterDisconnect(*this);
 }
@@ -360,10 +359,7 @@ void TCustomDAConnection::AssignConnect(TCustomDAConnection* source) {
     // The borrowed session keeps the hooks of this component.
     SetBaseConnectionProps(*session);
     SetIConnection(std::move(session));
-    if (GetConnected()) {
-        std::lock_guard<std::recursive_mutex> lock(hRegisterClient);
-        for (TDAConnectionClient* client : FSQLs) client->ConnectChange(true);
-    }
+    if (GetConnected()) NotifyConnectChange(true);
 }
 
 // --- lost connections ---

@@ -167,6 +167,8 @@ protected:
     bool GetConnected() const { return FIConnection && FIConnection->GetConnected(); }
     void PerformConnect();
     void PerformDisconnect();
+    /// Tells every registered client that the connection opened or closed.
+    void NotifyConnectChange(bool connected);
 
     // Lost-connection handling (the session's error hook).
     void DoError(EDAError& e, bool& fail, bool& reconnect, bool& reexecute, int reconnectAttempt,
