@@ -10,29 +10,10 @@ namespace brevant {
 
 // --- options ---
 
-void TDAConnectionOptions::SetDisconnectedMode(bool value) {
-    if (value == FDisconnectedMode) return;
-    FDisconnectedMode = value;
-    FOwner->SetSessionProp(prDisconnectedMode, value);
-}
-
-void TDAConnectionOptions::SetDefaultSortType(TSortType value) {
-    if (value == FDefaultSortType) return;
-    FDefaultSortType = value;
-    FOwner->SetSessionProp(prDefaultSortType, static_cast<int>(value));
-}
-
-void TDAConnectionOptions::SetEnableBCD(bool value) {
-    if (value == FEnableBCD) return;
-    FEnableBCD = value;
-    FOwner->SetSessionProp(prEnableBCD, value);
-}
-
-void TDAConnectionOptions::SetEnableFMTBCD(bool value) {
-    if (value == FEnableFMTBCD) return;
-    FEnableFMTBCD = value;
-    FOwner->SetSessionProp(prEnableFmtBCD, value);
-}
+void TDAConnectionOptions::SetDisconnectedMode(bool value) { SetOption(FDisconnectedMode, value, prDisconnectedMode); }
+void TDAConnectionOptions::SetDefaultSortType(TSortType value) { SetOption(FDefaultSortType, value, prDefaultSortType); }
+void TDAConnectionOptions::SetEnableBCD(bool value) { SetOption(FEnableBCD, value, prEnableBCD); }
+void TDAConnectionOptions::SetEnableFMTBCD(bool value) { SetOption(FEnableFMTBCD, value, prEnableFmtBCD); }
 
 // --- construction ---
 

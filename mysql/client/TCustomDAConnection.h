@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 #include "core/TStrings.h"
@@ -45,6 +46,11 @@ public:
     void SetEnableFMTBCD(bool value);
 
 protected:
+    /// Stores a changed setting and hands it to the session, if there is one yet;
+    /// enumerations go over as their number.
+    template <class T>
+    void SetOption(T& field, const T& value, int prop);
+
     TCustomDAConnection* FOwner;
     bool FDisconnectedMode = false;
     bool FLocalFailover = false;
@@ -200,5 +206,13 @@ protected:
     bool FStreamedConnected = false;
     std::recursive_mutex hRegisterClient;
 };
+
+template <class T>
+void TDAConnectionOptions::SetOption(T& field, const T& value, int prop) {
+    if (value == field) return;
+    field = value;
+    if constexpr (std::is_enum_v<T>) FOwner->SetSessionProp(prop, static_cast<int>(value));
+    else FOwner->SetSessionProp(prop, value);
+}
 
 }  // namespace brevant

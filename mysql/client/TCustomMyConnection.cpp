@@ -6,21 +6,8 @@ namespace brevant {
 
 // --- options ---
 
-void TCustomMyConnectionOptions::SetClosedOnly(bool& field, bool value, int prop) {
-    if (value == field) return;
-    FOwner->CheckInactive();
-    field = value;
-    FOwner->SetSessionProp(prop, value);
-}
-
 void TCustomMyConnectionOptions::SetUseUnicode(bool value) { SetClosedOnly(FUseUnicode, value, prUseUnicode); }
-
-void TCustomMyConnectionOptions::SetCharset(const UString& value) {
-    if (value == FCharset) return;
-    FOwner->CheckInactive();
-    FCharset = value;
-    FOwner->SetSessionProp(prCharset, value);
-}
+void TCustomMyConnectionOptions::SetCharset(const UString& value) { SetClosedOnly(FCharset, value, prCharset); }
 
 void TCustomMyConnectionOptions::SetOptimizedBigInt(bool value) {
     SetClosedOnly(FOptimizedBigInt, value, prOptimizedBigInt);
@@ -31,24 +18,11 @@ void TCustomMyConnectionOptions::SetNullForZeroDelphiDate(bool value) {
 }
 
 void TCustomMyConnectionOptions::SetCheckBackslashes(bool value) {
-    if (value == FCheckBackslashes) return;
-    FCheckBackslashes = value;
-    FOwner->SetSessionProp(prCheckBackslashes, value);
+    SetOption(FCheckBackslashes, value, prCheckBackslashes);
 }
 
-void TMyConnectionOptions::SetProtocol(TMyProtocol value) {
-    if (value == FProtocol) return;
-    FOwner->CheckInactive();
-    FProtocol = value;
-    FOwner->SetSessionProp(prProtocol, static_cast<int>(value));
-}
-
-void TMyConnectionOptions::SetIPVersion(TIPVersion value) {
-    if (value == FIPVersion) return;
-    FOwner->CheckInactive();
-    FIPVersion = value;
-    FOwner->SetSessionProp(prIPVersion, static_cast<int>(value));
-}
+void TMyConnectionOptions::SetProtocol(TMyProtocol value) { SetClosedOnly(FProtocol, value, prProtocol); }
+void TMyConnectionOptions::SetIPVersion(TIPVersion value) { SetClosedOnly(FIPVersion, value, prIPVersion); }
 
 // --- TCustomMyConnection ---
 

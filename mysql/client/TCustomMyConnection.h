@@ -34,7 +34,12 @@ public:
 
 protected:
     /// Settings that need a closed connection.
-    void SetClosedOnly(bool& field, bool value, int prop);
+    template <class T>
+    void SetClosedOnly(T& field, const T& value, int prop) {
+        if (value == field) return;
+        FOwner->CheckInactive();
+        SetOption(field, value, prop);
+    }
 
     bool FUseUnicode = false;
     UString FCharset;
