@@ -159,12 +159,14 @@ void TCustomDAConnection::GetLoginParams(TStrings& params) const {
 void TCustomDAConnection::SetLoginParams(const TStrings& params) {
     for (const UString& line : params.Lines()) {
         const auto eq = line.find(u'=');
-        if (eq == UString::npos) continue;
-        const UString name = line.substr(0, eq), value = line.substr(eq + 1);
-        if (SameTextAscii(name, u"Username")) FUsername = value;
-        else if (SameTextAscii(name, u"Password")) FPassword = value;
-        else if (SameTextAscii(name, u"Server")) FServer = value;
+        if (eq != UString::npos) SetLoginParam(UStringView(line).substr(0, eq), line.substr(eq + 1));
     }
+}
+
+void TCustomDAConnection::SetLoginParam(UStringView name, const UString& value) {
+    if (SameTextAscii(name, u"Username")) FUsername = value;
+    else if (SameTextAscii(name, u"Password")) FPassword = value;
+    else if (SameTextAscii(name, u"Server")) FServer = value;
 }
 
 void TCustomDAConnection::SetConnected(bool value) {

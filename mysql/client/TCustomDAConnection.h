@@ -167,7 +167,10 @@ protected:
     virtual UString InternalGetServer() const { return FServer; }
     virtual bool NeedPrompt() const { return FLoginPrompt && !FPromptLocked; }
     virtual void GetLoginParams(TStrings& params) const;
-    virtual void SetLoginParams(const TStrings& params);
+    /// Takes back the "name=value" lines the login prompt may have changed.
+    void SetLoginParams(const TStrings& params);
+    /// One of those lines; the name matches without regard to case.
+    virtual void SetLoginParam(UStringView name, const UString& value);
     void SetIConnection(std::unique_ptr<TCRConnection> session);
 
     bool GetConnected() const { return FIConnection && FIConnection->GetConnected(); }

@@ -76,11 +76,9 @@ void TCustomMyConnection::GetLoginParams(TStrings& params) const {
     params.Add(u"Database=" + FDatabase);
 }
 
-void TCustomMyConnection::SetLoginParams(const TStrings& params) {
-    TCustomDAConnection::SetLoginParams(params);
-    for (const UString& line : params.Lines())
-        if (line.size() >= 9 && SameTextAscii(UStringView(line).substr(0, 9), u"Database="))
-            SetDatabase(line.substr(9));
+void TCustomMyConnection::SetLoginParam(UStringView name, const UString& value) {
+    if (SameTextAscii(name, u"Database")) SetDatabase(value);
+    else TCustomDAConnection::SetLoginParam(name, value);
 }
 
 template <class F>
@@ -188,14 +186,10 @@ void TMyConnection::GetLoginParams(TStrings& params) const {
     params.Add(u"Port=" + IntToStr(FPort));
 }
 
-void TMyConnection::SetLoginParams(const TStrings& params) {
-    TCustomMyConnection::SetLoginParams(params);
-    for (const UString& line : params.Lines()) {
-        int port = 0;
-        if (line.size() >= 5 && SameTextAscii(UStringView(line).substr(0, 5), u"Port=") &&
-            TryStrToInt(UStringView(line).substr(5), port))
-            SetPort(port);
-    }
+void TMyConnection::SetLoginParam(UStringView name, const UString& value) {
+    int port = 0;
+    if (!SameTextAscii(name, u"Port")) TCustomMyConnection::SetLoginParam(name, value);
+    else if (TryStrToInt(value, port)) SetPort(port);  // a port that is no number is ignored
 }
 
 UString TMyConnection::GetClientVersion() {

@@ -103,7 +103,7 @@ protected:
     void SetBaseConnectionProps(TCRConnection& session) override;
     void SetConnectionProps(TCRConnection& session) override;
     void GetLoginParams(TStrings& params) const override;
-    void SetLoginParams(const TStrings& params) override;
+    void SetLoginParam(UStringView name, const UString& value) override;
     /// Runs `f` inside an implicit connect.
     template <class F>
     auto WithImplicitConnect(F f);
@@ -142,7 +142,7 @@ protected:
     void DoConnect() override;
     void SetBaseConnectionProps(TCRConnection& session) override;
     void GetLoginParams(TStrings& params) const override;
-    void SetLoginParams(const TStrings& params) override;
+    void SetLoginParam(UStringView name, const UString& value) override;
 
     int FPort = 3306;
 };

@@ -266,7 +266,10 @@ TEST_F(ComponentTest, LoginPrompt) {
         ++logins;
         EXPECT_EQ(params.Text(), u"Username=root\r\nPassword=pw\r\nServer=localhost\r\nDatabase=sakila\r\nPort=3306\r\n");
         params[1] = u"Password=typed";
+        params[3] = u"DATABASE=world";  // names match without regard to case
         params[4] = u"Port=3310";
+        params.Add(u"Port=none");  // not a number: ignored
+        params.Add(u"no equals sign");
     };
     conn.Open();  // LoginPrompt False: no call
     conn.Close();
@@ -277,6 +280,8 @@ TEST_F(ComponentTest, LoginPrompt) {
     EXPECT_EQ(conn.Password(), u"typed");
     EXPECT_EQ(api.connects.back().password, u"typed");
     EXPECT_EQ(api.connects.back().port, 3310u);
+    EXPECT_EQ(conn.Database(), u"world");
+    EXPECT_EQ(api.connects.back().db, u"world");
 }
 
 TEST_F(ComponentTest, CancelledConnectDialog) {
