@@ -1,5 +1,7 @@
 #include "mysql/client/TCRConnection.h"
 
+#include "core/ScopeExit.h"
+
 namespace brevant {
 
 TCRConnection::TCRConnection() = default;
@@ -73,11 +75,8 @@ void TCRConnection::DoError(EDAError& e, bool& fail) {
     // Errors raised while the loop below reconnects go straight to the caller of
     // Connect: the hook is already deciding about this loss.
     if (!FOnError || FInProcessError) return;
-    struct Guard {
-        bool& flag;
-        ~Guard() { flag = false; }
-    } guard{FInProcessError};
     FInProcessError = true;
+    const ScopeExit done([this] { FInProcessError = false; });
 
     TConnLostCause cause = clUnknown;
     for (int attempt = 0;; ++attempt) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Abort.h"
+#include "core/ScopeExit.h"
 #include "mysql/client/DAConsts.h"
 #include "mysql/client/EncryptedPassword.h"
 
@@ -97,10 +98,7 @@ void TCustomDAConnection::Loaded() {
     FLoading = false;
     if (!FStreamedConnected) return;
     FApplyingStreamed = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{FApplyingStreamed};
+    const ScopeExit reset([this] { FApplyingStreamed = false; });
     SetConnected(true);
 }
 
@@ -210,10 +208,7 @@ void TCustomDAConnection::NotifyConnectChange(bool connected) {
 void TCustomDAConnection::DoConnect() {
     CreateIConnection();
     PushOperation(clConnect);
-    struct Pop {
-        TCustomDAConnection& c;
-        ~Pop() { c.PopOperation(); }
-    } pop{*this};
+    const ScopeExit pop([this] { PopOperation(); });
     for (TDATransaction* t : FTransactions) t->Reset();
     FIConnection->SetUsername(FUsername);
     FIConnection->SetPassword(FPassword);
@@ -234,13 +229,10 @@ void TCustomDAConnection::PerformDisconnect() {
         if (FInProcessDisconnecting) return;
         FInProcessDisconnecting = true;
     }
-    struct Reset {
-        TCustomDAConnection& c;
-        ~Reset() {
-            std::lock_guard<std::recursive_mutex> lock(c.hRegisterClient);
-            c.FInProcessDisconnecting = false;
-        }
-    } reset{*this};
+    const ScopeExit reset([this] {
+        std::lock_guard<std::recursive_mutex> lock(hRegisterClient);
+        FInProcessDisconnecting = false;
+    });
     NotifyConnectChange(false);
     DoDisconnect();
     if (AfterDisconnect) AfterDisconnect(*this);
@@ -259,11 +251,7 @@ void TCustomDAConnection::InternalConnect() {
     // The prompt shows only when no connect has succeeded since the last close.
     const bool locked = FPromptLocked;
     FPromptLocked = !FShouldShowPrompt;
-    struct Restore {
-        bool& flag;
-        bool value;
-        ~Restore() { flag = value; }
-    } restore{FPromptLocked, locked};
+    const ScopeExit restore([this, locked] { FPromptLocked = locked; });
     SetConnected(true);
 }
 
@@ -364,11 +352,7 @@ void TCustomDAConnection::DoError(EDAError& e, bool& fail, bool& reconnect, bool
                                   TConnLostCause& connLostCause) {
     const bool wasInProcessError = FInProcessError;
     FInProcessError = true;
-    struct Restore {
-        bool& flag;
-        bool value;
-        ~Restore() { flag = value; }
-    } restore{FInProcessError, wasInProcessError};
+    const ScopeExit restore([this, wasInProcessError] { FInProcessError = wasInProcessError; });
 
     reconnect = false;
     reexecute = false;

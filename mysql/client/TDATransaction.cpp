@@ -1,6 +1,7 @@
 #include "mysql/client/TDATransaction.h"
 
 #include "core/Abort.h"
+#include "core/ScopeExit.h"
 #include "mysql/client/DAConsts.h"
 #include "mysql/client/DAErrors.h"
 #include "mysql/client/TCRTransaction.h"
@@ -28,10 +29,7 @@ void TDATransaction::StartTransaction() {
     FConnection->InternalConnect();
     try {
         FConnection->PushOperation(clTransStart);
-        struct Pop {
-            TCustomDAConnection* c;
-            ~Pop() { c->PopOperation(); }
-        } pop{FConnection};
+        const ScopeExit pop([this] { FConnection->PopOperation(); });
         TCRTransaction* t = SessionTransaction();
         t->SetIsolationLevel(FIsolationLevel);
         t->SetReadOnly(FReadOnly);

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "core/ScopeExit.h"
 #include "mysql/client/DAConsts.h"
 #include "mysql/client/DAErrors.h"
 #include "mysql/client/TMySQLConnection.h"
@@ -14,11 +15,8 @@ void TMySQLCommand::Execute() {
     TMySQLConnection& c = *FConnection;
     std::lock_guard<std::recursive_mutex> lock(c.FLock);
     if (!c.GetMySQL()) c.MySQLError(this);
-    struct Executing {
-        bool& flag;
-        ~Executing() { flag = false; }
-    } executing{FExecuting};
     FExecuting = true;
+    const ScopeExit executing([this] { FExecuting = false; });
 
     TMySQLAPI& api = *c.GetMySQLAPI();
     PMYSQL_CON handle = c.GetMySQL();

@@ -4,6 +4,7 @@
 
 #include "core/CodePage.h"
 #include "core/Format.h"
+#include "core/ScopeExit.h"
 #include "core/TickCount.h"
 #include "mysql/client/DAConsts.h"
 #include "mysql/client/MyCharsets.h"
@@ -247,14 +248,10 @@ void TMySQLConnection::ExecuteSQL(const UString& text) {
         command = std::move(FCommand);
     }
     if (!command) command = std::make_unique<TMySQLCommand>();
-    struct ReturnToCache {
-        TMySQLConnection& c;
-        std::unique_ptr<TMySQLCommand>& command;
-        ~ReturnToCache() {
-            std::lock_guard<std::mutex> lock(c.FCommandLock);
-            if (!c.FCommand) c.FCommand = std::move(command);
-        }
-    } returnToCache{*this, command};
+    const ScopeExit returnToCache([this, &command] {
+        std::lock_guard<std::mutex> lock(FCommandLock);
+        if (!FCommand) FCommand = std::move(command);
+    });
     command->SetConnection(this);
     // Internal statements wait as long as a connect may (InitCommandProp).
     command->SetProp(prCommandTimeout, FConnectionTimeout);
