@@ -26,8 +26,7 @@ public:
 TEST(ErrorReport, AnErrorEscapingAHandlerIsReportedAndTheProgramGoesOn) {
     test::CapturedReports reports;
     Throwing target;
-    QEvent first(QEvent::User), odd(static_cast<QEvent::Type>(QEvent::User + 1)),
-        later(static_cast<QEvent::Type>(QEvent::User + 2));
+    QEvent first(QEvent::User), odd(static_cast<QEvent::Type>(QEvent::User + 1));
     QApplication::sendEvent(&target, &first);
     QApplication::sendEvent(&target, &odd);
     QApplication::postEvent(&target, new QEvent(static_cast<QEvent::Type>(QEvent::User + 2)));
