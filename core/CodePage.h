@@ -26,6 +26,8 @@ public:
 
     unsigned CodePage() const { return codePage_; }
     bool IsSingleByte() const { return singleByte_; }
+    /// The 256 characters of a single-byte code page, indexed by byte; nullptr for others.
+    const char16_t* SingleByteTable() const { return singleByte_ ? toUnicode_ : nullptr; }
     UString ToUtf16(std::string_view bytes) const;
     std::string FromUtf16(UStringView text) const;
 

@@ -36,20 +36,17 @@ std::size_t Utf8CompletePrefix(const std::string& bytes, std::size_t n) {
     return n;
 }
 
-/// The 8-bit code page as a table, when it is a single-byte one (nullptr otherwise).
+/// The 8-bit code page as a table, when it is a single-byte one that keeps ASCII as it
+/// is (nullptr otherwise).
 const char16_t* AnsiTable() {
-    static const UString table = [] {
-        const CodePageConverter& cp = CodePageConverter::Ansi();
-        if (!cp.IsSingleByte()) return UString();
-        std::string all(256, '\0');
-        for (int b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
-        UString t = cp.ToUtf16(all);
-        if (t.size() != 256) return UString();
+    static const char16_t* const table = []() -> const char16_t* {
+        const char16_t* t = CodePageConverter::Ansi().SingleByteTable();
+        if (!t) return nullptr;
         for (char16_t c = 0; c < 128; ++c)
-            if (t[c] != c) return UString();  // the ASCII shortcut below would be wrong
+            if (t[c] != c) return nullptr;  // the ASCII shortcut below would be wrong
         return t;
     }();
-    return table.empty() ? nullptr : table.data();
+    return table;
 }
 
 }  // namespace
