@@ -88,8 +88,10 @@ public:
     /// Up to the next 0 byte, which is consumed; without one, the rest of the packet.
     std::string ReadString() {
         std::size_t left = Remaining();
+        // Nothing left: an empty packet may not even have memory (a null pointer).
+        if (left == 0) return {};
         const std::uint8_t* start = data_ + position_;
-        const void* zero = left ? std::memchr(start, 0, left) : nullptr;
+        const void* zero = std::memchr(start, 0, left);
         std::size_t n = zero ? static_cast<const std::uint8_t*>(zero) - start : left;
         position_ += n + (zero ? 1 : 0);
         return std::string(reinterpret_cast<const char*>(start), n);

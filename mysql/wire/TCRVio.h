@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 
 #include "core/Errors.h"
 #include "core/Text.h"
@@ -65,6 +66,18 @@ public:
     virtual int Write(const std::uint8_t* buffer, int offset, int count);
     /// Waits until data is readable; a negative time waits without limit.
     virtual bool WaitForData(int milliseconds) { return FBufferPos < FBufferLen; }
+
+    /// The received bytes waiting in the read-ahead buffer: the first bytes the
+    /// next Read delivers. A reader that finds a whole message there may use it in
+    /// place and then Consume it, sparing a copy and a call per message.
+    std::span<const std::uint8_t> Buffered() const {
+        return {FBuffer.get() + FBufferPos, static_cast<std::size_t>(FBufferLen - FBufferPos)};
+    }
+    /// Drops the first n (at most Buffered().size()) buffered bytes, as a Read of them would.
+    void Consume(int n) {
+        FBufferPos += n;
+        if (FBufferPos >= FBufferLen) FBufferLen = FBufferPos = 0;
+    }
 
     const UString& LastError() const { return FLastError; }
     int LastErrorCode() const { return FLastErrorCode; }

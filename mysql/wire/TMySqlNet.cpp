@@ -324,6 +324,38 @@ std::size_t TMySqlNet::ReceiveHeader() {
     return GetLE24(FHeader);
 }
 
+inline bool TMySqlNet::ReceiveBuffered() {
+    TCRVio& vio = *Fvio;
+    const std::span<const std::uint8_t> buffered = vio.Buffered();
+    if (buffered.size() < static_cast<std::size_t>(NET_HEADER_SIZE)) return false;
+    const std::uint8_t* p = buffered.data();
+    const std::size_t length = GetLE24(p);
+    TRowBuffer& row = *FCur;
+    // Anything out of the ordinary (a packet not all here or split, a buffer to
+    // grow, a wrong sequence number, a packet too large) takes the general path,
+    // which deals with it.
+    if (length > buffered.size() - NET_HEADER_SIZE || length > row.Capacity() || p[3] != FPacketNumber ||
+        length >= MAX_PACKET_LENGTH || length > FMaxAllowedPacket)
+        return false;
+    row.SetLength(length);  // within the capacity: nothing moves
+    if (length) std::memcpy(row.Data(), p + NET_HEADER_SIZE, length);
+    vio.Consume(static_cast<int>(NET_HEADER_SIZE + length));
+    FComprPacketNumber = ++FPacketNumber;
+    return true;
+}
+
+void TMySqlNet::ReceivePieces() {
+    std::size_t total = 0;
+    std::size_t length;
+    do {
+        length = ReceiveHeader();
+        if (total + length > FMaxAllowedPacket) RaisePacketTooLarge();
+        FCur->SetLength(total + length);
+        NetRead(FCur->Data() + total, length);
+        total += length;
+    } while (length == MAX_PACKET_LENGTH);
+}
+
 void TMySqlNet::ReceiveRow() {
     if (FFirstPacket) {
         FFirstPacket = false;
@@ -334,16 +366,8 @@ void TMySqlNet::ReceiveRow() {
     FCur = &FRows[static_cast<std::size_t>(FRowNo)];
     FCur->SetLength(0);
     FCur->SetPosition(0);
-    std::size_t total = 0;
-    std::size_t length;
-    do {
-        length = ReceiveHeader();
-        if (total + length > FMaxAllowedPacket) RaisePacketTooLarge();
-        FCur->SetLength(total + length);
-        NetRead(FCur->Data() + total, length);
-        total += length;
-    } while (length == MAX_PACKET_LENGTH);
-    if (total > 0 && FCur->Data()[0] == 0xFF) ReadError();
+    if (FCompress || !Fvio || !ReceiveBuffered()) ReceivePieces();
+    if (FCur->Length() > 0 && FCur->Data()[0] == 0xFF) ReadError();
     ++FReceivedRowCount;
 }
 

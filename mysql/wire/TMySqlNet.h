@@ -156,6 +156,13 @@ private:
     void RefillCompressBuffer();
     /// Reads a packet header and returns the payload length.
     std::size_t ReceiveHeader();
+    /// Takes the next packet into the current buffer with one copy when the
+    /// transport's read-ahead buffer holds all of it (uncompressed only); false,
+    /// with nothing read, otherwise.
+    bool ReceiveBuffered();
+    /// Receives the next logical packet into the current buffer, header by header,
+    /// joining the pieces of a split one.
+    void ReceivePieces();
 
     std::unique_ptr<TCRVio> Fvio;
     std::vector<TRowBuffer> FRows;

@@ -81,6 +81,19 @@ TEST_F(DirectResult, ConstantNullAndEmptyString) {
     std::uint32_t offset = 0;
     const char* bytes = api_._mysql_fetch_value_arr(row, 0, offset);
     EXPECT_EQ(bytes[offset], '1');
+    EXPECT_EQ(api_._mysql_fetch_value_ptr(r, row, 0), bytes + offset);
+    std::uint32_t lengths[3] = {9, 9, 9};
+    api_._mysql_fetch_lengths(r, lengths);
+    EXPECT_EQ(lengths[0], 1u);
+    EXPECT_EQ(lengths[1], 0u);
+    EXPECT_EQ(lengths[2], 0u);
+    // Column numbers past the row, and no row, give no value.
+    for (std::uint32_t column : {3u, 4u, 0x15555556u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(column);
+        EXPECT_EQ(api_._mysql_fetch_value_ptr(r, row, column), nullptr);
+        EXPECT_TRUE(api_._mysql_fetch_value_is_null(row, column));
+    }
+    EXPECT_EQ(api_._mysql_fetch_value_ptr(r, nullptr, 0), nullptr);
     EXPECT_EQ(api_.mysql_fetch_row(r), nullptr);
     api_.mysql_free_result(r);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -446,6 +447,70 @@ TEST(TMySqlNet, SmallPacketsAreServedFromOneReceive) {
         row = t.net.GetRow();
     }
     EXPECT_EQ(t.vio->ReceiveCalls(), 1);
+}
+
+// Packets that arrive behind another in one receive are taken straight from the
+// read-ahead buffer; they are checked as strictly as packets read header by header.
+TEST(TMySqlNet, PacketsArrivedTogetherAreCheckedLikeAnyOther) {
+    WireBytes err{0xFF, 0x15, 0x04};  // 1045
+    Append(err, Text("#28000Access denied"));
+    struct Case {
+        const char* name;
+        WireBytes second;
+        std::size_t maxAllowed;
+        int code;
+        std::u16string message;
+    } cases[] = {
+        {"out of order", Frame(5, {0x01}), MAX_ALLOWED_PACKET, 1156,
+         u"ReceiveHeader: Net packets out of order: received[5], expected[1]"},
+        {"too large", Frame(1, Pattern(11)), 10, 2020, u"Got packet bigger than 'max_allowed_packet'"},
+        {"error packet", Frame(1, err), MAX_ALLOWED_PACKET, 1045, u"#28000Access denied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NetOverMemory t;
+        t.net.SetMaxAllowedPacket(c.maxAllowed);
+        WireBytes stream = Frame(0, {0x00});
+        Append(stream, c.second);
+        t.Feed(stream);
+        t.net.ReceiveRow();
+        EMySqlException e = Raised([&] { t.net.ReceiveRow(); });
+        EXPECT_EQ(e.ErrorCode(), c.code);
+        EXPECT_EQ(e.Message(), c.message);
+        EXPECT_EQ(t.vio->ReceiveCalls(), 1);
+    }
+    // The error packet stays in the current buffer, as one read header by header does.
+    NetOverMemory t;
+    WireBytes stream = Frame(0, {0x00});
+    Append(stream, Frame(1, err));
+    t.Feed(stream);
+    t.net.ReceiveRow();
+    Raised([&] { t.net.ReceiveRow(); });
+    EXPECT_EQ(t.net.GetPacketType(), ptERR);
+    EXPECT_EQ(t.Row(), err);
+}
+
+TEST(TMySqlNet, PacketsArrivedTogetherFillTheRing) {
+    // Empty, small and larger packets together, the last one cut between two
+    // receives, into a ring whose new buffers have no memory yet.
+    const WireBytes payloads[] = {Pattern(20, 1), {}, Pattern(300, 2), Pattern(5000, 3), Pattern(7, 4)};
+    WireBytes stream;
+    for (std::uint8_t i = 0; i < 5; ++i) Append(stream, Frame(i, payloads[i]));
+    const std::size_t cut = 4 + 20 + 4 + 4 + 300 + 100;
+    NetOverMemory t;
+    t.net.SetRowCount(5);
+    t.Feed(WireBytes(stream.begin(), stream.begin() + cut));
+    t.Feed(WireBytes(stream.begin() + cut, stream.end()));
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        t.net.ReceiveRow();
+        EXPECT_EQ(t.Row(), payloads[i]);
+        EXPECT_EQ(t.net.GetPosition(), 0u);
+    }
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(t.net.GetRows(i).size() == payloads[i].size());
+    EXPECT_TRUE(std::equal(payloads[3].begin(), payloads[3].end(), t.net.GetRows(3).begin()));
+    EXPECT_EQ(t.net.GetPacketNumber(), 5);
+    EXPECT_EQ(t.vio->BytesLeft(), 0u);
 }
 
 TEST(TMySqlNet, ClosedTransportIsALostConnection) {
