@@ -9,7 +9,7 @@ namespace brevant {
 
 namespace {
 
-struct Spec {
+struct Directive {
     bool leftAlign = false;
     bool zeroPad = false;
     int width = -1;
@@ -70,9 +70,9 @@ UString Format(UStringView format, std::initializer_list<FormatArg> args) {
             out.push_back(u'%');
             continue;
         }
-        Spec spec;
-        if (format[i] == u'-') { spec.leftAlign = true; ++i; }
-        if (i < format.size() && format[i] == u'0') { spec.zeroPad = true; ++i; }
+        Directive directive;
+        if (format[i] == u'-') { directive.leftAlign = true; ++i; }
+        if (i < format.size() && format[i] == u'0') { directive.zeroPad = true; ++i; }
         auto readNumber = [&](int& target) {
             while (i < format.size() && format[i] >= u'0' && format[i] <= u'9') {
                 target = (target < 0 ? 0 : target) * 10 + (format[i] - u'0');
@@ -80,43 +80,43 @@ UString Format(UStringView format, std::initializer_list<FormatArg> args) {
                 ++i;
             }
         };
-        readNumber(spec.width);
+        readNumber(directive.width);
         if (i < format.size() && format[i] == u'.') {
             ++i;
-            spec.precision = 0;
-            readNumber(spec.precision);
+            directive.precision = 0;
+            readNumber(directive.precision);
         }
         if (i >= format.size()) BadFormat(format);
-        spec.kind = format[i];
+        directive.kind = format[i];
         if (next == args.end()) BadFormat(format);
         const FormatArg::Value& v = (next++)->value();
         UString piece;
-        switch (spec.kind) {
+        switch (directive.kind) {
             case u'd':
             case u'u':
             case u'x':
             case u'X': {
-                piece = Digits(v, spec.kind, format);
+                piece = Digits(v, directive.kind, format);
                 bool negative = !piece.empty() && piece[0] == u'-';
-                if (spec.precision > 0) {
+                if (directive.precision > 0) {
                     std::size_t digits = piece.size() - (negative ? 1 : 0);
-                    if (digits < static_cast<std::size_t>(spec.precision))
-                        piece.insert(negative ? 1 : 0, spec.precision - digits, u'0');
+                    if (digits < static_cast<std::size_t>(directive.precision))
+                        piece.insert(negative ? 1 : 0, directive.precision - digits, u'0');
                 }
                 break;
             }
             case u's':
                 piece = Text(v, format);
-                if (spec.precision >= 0 && piece.size() > static_cast<std::size_t>(spec.precision))
-                    piece.resize(spec.precision);
+                if (directive.precision >= 0 && piece.size() > static_cast<std::size_t>(directive.precision))
+                    piece.resize(directive.precision);
                 break;
             default:
                 BadFormat(format);
         }
-        if (spec.width > 0 && piece.size() < static_cast<std::size_t>(spec.width)) {
-            std::size_t pad = spec.width - piece.size();
-            if (spec.leftAlign) piece.append(pad, u' ');
-            else piece.insert(0, pad, (spec.zeroPad && spec.kind != u's') ? u'0' : u' ');
+        if (directive.width > 0 && piece.size() < static_cast<std::size_t>(directive.width)) {
+            std::size_t pad = directive.width - piece.size();
+            if (directive.leftAlign) piece.append(pad, u' ');
+            else piece.insert(0, pad, (directive.zeroPad && directive.kind != u's') ? u'0' : u' ');
         }
         out += piece;
     }
