@@ -354,5 +354,32 @@ TEST_F(ServerTest, KilledSessionIsFatalReconnectsOnceAndStillRaises) {
     EXPECT_EQ(api.statements.back(), "DO 1");
 }
 
+TEST_F(ServerTest, ErrorAmongSkippedRowsReachesTheCaller) {
+    BREVANT_REQUIRE_SERVER(server);
+    TMyConnection conn;
+    Configure(conn, server);
+    conn.Open();
+    conn.ExecSQL(u"CREATE DATABASE IF NOT EXISTS brevant_client_a");
+    conn.SetDatabase(u"brevant_client_a");
+    conn.ExecSQL(u"CREATE OR REPLACE TABLE two_rows (a INT)");
+    conn.ExecSQL(u"INSERT INTO two_rows VALUES (1), (2)");
+    // The command closes the result unread: the rows it skips hold the error.
+    for (const char16_t* sql : {u"SELECT (SELECT a FROM two_rows)", u"SELECT (SELECT a FROM two_rows); SELECT 2",
+                                u"DO 1; SELECT (SELECT a FROM two_rows)"}) {
+        SCOPED_TRACE(Narrow(sql));
+        try {
+            conn.ExecSQL(sql);
+            FAIL() << "a failed statement was reported as success";
+        } catch (const EMyError& e) {
+            EXPECT_EQ(e.ErrorCode(), 1242) << Narrow(e.Message());
+            EXPECT_FALSE(e.IsFatalError());
+        }
+        EXPECT_TRUE(conn.Connected());
+        conn.ExecSQL(u"DO 1");
+        EXPECT_EQ(QueryValue(conn, "SELECT 'after'"), "after");
+    }
+    conn.ExecSQL(u"DROP TABLE two_rows");
+}
+
 }  // namespace
 }  // namespace brevant
