@@ -31,7 +31,7 @@ struct CharsetLength {
 };
 
 constexpr CharsetLength kCharsetLengths[] = {
-    {u"utf32", 4},   {u"utf16le", 4}, {u"utf16", 4}, {u"utf8mb4", 4}, {u"eucjpms", 3}, {u"utf8", 3},
+    {u"utf32", 4},   {u"utf16le", 4}, {u"utf16", 4}, {u"utf8mb4", 4}, {u"eucjpms", 3}, {u"utf8", 3}, {u"utf8mb3", 3},
     {u"ujis", 3},    {u"cp932", 2},   {u"ucs2", 2},  {u"gbk", 2},     {u"gb2312", 2},  {u"euckr", 2},
     {u"sjis", 2},    {u"big5", 2},
 };
@@ -49,6 +49,10 @@ int CharsetMaxLength(UStringView charset) {
     for (const auto& e : kCharsetLengths)
         if (charset == e.charset) return e.length;
     return 1;
+}
+
+bool IsUtf8Charset(UStringView charset) {
+    return SameTextAscii(charset, u"utf8") || SameTextAscii(charset, u"utf8mb3") || SameTextAscii(charset, u"utf8mb4");
 }
 
 bool IsPlainCharsetName(UStringView charset) {

@@ -12,6 +12,10 @@ UString CharsetForCodePage(unsigned codePage);
 /// Maximum bytes per character of a MySQL character set (1 for unknown names).
 int CharsetMaxLength(UStringView charset);
 
+/// True for the names of UTF-8 ("utf8", "utf8mb3", "utf8mb4", in any case):
+/// texts of such a session travel as UTF-8.
+bool IsUtf8Charset(UStringView charset);
+
 /// True when the name has only letters, digits and underscores (and is not empty),
 /// so it can go into a SET NAMES statement as it stands.
 bool IsPlainCharsetName(UStringView charset);

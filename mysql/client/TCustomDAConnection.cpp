@@ -196,6 +196,7 @@ void TCustomDAConnection::PerformConnect() {
     if (BeforeConnect) BeforeConnect(*this);
     DoConnect();
     ++FConnectCount;
+    FOpened = true;
     NotifyConnectChange(true);
     if (AfterConnect) AfterConnect(*this);
 }
@@ -213,11 +214,22 @@ void TCustomDAConnection::DoConnect() {
     FIConnection->SetUsername(FUsername);
     FIConnection->SetPassword(FPassword);
     FIConnection->SetServer(InternalGetServer());
-    FIConnection->Connect(UString());
+    for (;;) {
+        try {
+            FIConnection->Connect(UString());
+            return;
+        } catch (const EFailOver&) {
+            // The connection was lost while connecting and the error hook
+            // reconnected: the session is open, and connecting again finds it so.
+            for (TDATransaction* t : FTransactions) t->RestoreAfterFailOver();
+        }
+    }
 }
 
 void TCustomDAConnection::PerformDisconnect() {
-    if (!GetConnected()) {
+    // A session already closed by a failed reconnect still leaves the component
+    // open in the eyes of its clients: it is closed here all the same.
+    if (!GetConnected() && !FOpened) {
         FConnectCount = 0;
         return;
     }
@@ -233,6 +245,7 @@ void TCustomDAConnection::PerformDisconnect() {
         std::lock_guard<std::recursive_mutex> lock(hRegisterClient);
         FInProcessDisconnecting = false;
     });
+    FOpened = false;
     NotifyConnectChange(false);
     DoDisconnect();
     if (AfterDisconnect) AfterDisconnect(*this);
@@ -330,7 +343,10 @@ void TCustomDAConnection::AssignConnect(TCustomDAConnection* source) {
     // The borrowed session keeps the hooks of this component.
     SetBaseConnectionProps(*session);
     SetIConnection(std::move(session));
-    if (GetConnected()) NotifyConnectChange(true);
+    if (GetConnected()) {
+        FOpened = true;
+        NotifyConnectChange(true);
+    }
 }
 
 // --- lost connections ---

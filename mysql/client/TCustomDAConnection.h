@@ -202,6 +202,9 @@ protected:
     bool FPromptLocked = false;
     bool FInProcessError = false;
     bool FInProcessDisconnecting = false;
+    /// Open as far as the clients were told: set after a connect, cleared when
+    /// the component closes (the session may have closed itself before).
+    bool FOpened = false;
     bool FApplyingStreamed = false;
     std::vector<TConnLostCause> FOperationsStack;
     bool FAutoCommit = true;

@@ -30,10 +30,17 @@ void TDATransaction::StartTransaction() {
     try {
         FConnection->PushOperation(clTransStart);
         const ScopeExit pop([this] { FConnection->PopOperation(); });
-        TCRTransaction* t = SessionTransaction();
-        t->SetIsolationLevel(FIsolationLevel);
-        t->SetReadOnly(FReadOnly);
-        t->StartTransaction();
+        for (;;) {
+            try {
+                TCRTransaction* t = SessionTransaction();
+                t->SetIsolationLevel(FIsolationLevel);
+                t->SetReadOnly(FReadOnly);
+                t->StartTransaction();
+                break;
+            } catch (const EFailOver&) {
+                // Reconnected after a lost connection: start on the new session.
+            }
+        }
         FActive = true;
     } catch (...) {
         FConnection->InternalDisconnect();

@@ -38,6 +38,9 @@ void TMySQLCommand::Close() {
         PMYSQL_RES result = api.mysql_use_result(handle);
         if (!result) c.MySQLError(this);
         api.mysql_free_result(result);
+        // Skipping the unread rows can meet the statement's own error (a
+        // subquery that returned more than one row): it is the statement's result.
+        if (api.mysql_errno(handle) != 0) c.MySQLError(this);
     };
     freeResult();
     if (!c.GetIsClient41()) return;

@@ -183,7 +183,7 @@ void TMySQLConnection::DetectUsedCharser(unsigned codePage) {
         FUsedCharset = FCharset;
         if (FUsedCharset.empty()) FUsedCharset = CharsetForCodePage(codePage ? codePage : AnsiCodePage());
     }
-    FIsUtf8 = FUsedCharset == u"utf8" || FUsedCharset == u"utf8mb4";
+    FIsUtf8 = IsUtf8Charset(FUsedCharset);
 }
 
 void TMySQLConnection::TryToApplyCharset() {

@@ -187,12 +187,9 @@ void TMySQLAPIDirect::mysql_free_result(PMYSQL_RES result) {
     // follows on the connection belongs to the next answer.
     if (s && s->FResultSet == r) {
         s->FResultSet = nullptr;
-        if (!r->Eof()) {
-            try {
-                s->FreeQuery();
-            } catch (const EMySqlException&) {
-            }
-        }
+        // An error among the skipped rows is the statement's error: it is kept
+        // in the session's error fields for the caller to raise.
+        if (!r->Eof()) Guard(*s, [&] { s->FreeQuery(); });
     }
     r->fsession = nullptr;
     delete r;

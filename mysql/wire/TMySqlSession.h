@@ -62,7 +62,8 @@ public:
     /// Reads the answer to a query: OK, error, local-file request or result header
     /// with its column definitions.
     void ReadQueryResult();
-    /// Skips the rest of a streaming result without decoding it.
+    /// Skips the rest of a streaming result without decoding it. The session is
+    /// ready afterwards; an error that arrives among the rows is raised.
     void FreeQuery();
     void SelectDb(UStringView db);
     std::string Statistics();
@@ -132,6 +133,8 @@ private:
     // Commands (TMySqlSessionCommands.cpp).
     void WriteCommand(TServerCommand command);
     void SendLocalFile(const std::string& fileName);
+    /// Reads and drops rows up to the end-of-data packet.
+    void SkipRows();
     std::string ReadOkInfo();
 
     /// The file named by the LOAD DATA LOCAL INFILE statement just sent, if the

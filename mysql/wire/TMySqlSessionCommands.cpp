@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/Format.h"
+#include "core/ScopeExit.h"
 #include "mysql/wire/EMySqlException.h"
 #include "mysql/wire/MySqlLocalInfile.h"
 #include "mysql/wire/PacketReader.h"
@@ -187,6 +188,28 @@ void TMySqlSession::FreeQuery() {
     // operation meanwhile (a command refused with 2014) says nothing about the
     // rows still on the connection, so it does not stop the skipping.
     if (status == msReady) return;
+    // However the skipping ends, the session is ready again. An error packet in
+    // place of a row (a subquery that returned more than one row) ends the whole
+    // answer, so a "more results" announced before it no longer holds; a broken
+    // connection is reported by the next command. The error goes to the caller.
+    const ScopeExit ready([this] {
+        status = msReady;
+        if (FResultSet) FResultSet->MarkEnd();
+    });
+    try {
+        SkipRows();
+    } catch (const Exception&) {
+        serverStatus &= ~SERVER_MORE_RESULTS_EXISTS;
+        FSkipPacket = false;
+        throw;
+    }
+    if (FSkipPacket) {
+        FSkipPacket = false;
+        net.ReceiveRow();
+    }
+}
+
+void TMySqlSession::SkipRows() {
     if (status == msUseResult || status == msGetResult) {
         if (net.GetCompress()) {
             for (;;) {
@@ -206,12 +229,6 @@ void TMySqlSession::FreeQuery() {
                 if (first == 0xFE && length <= 8 && onePiece) break;
             }
         }
-    }
-    status = msReady;
-    if (FResultSet) FResultSet->MarkEnd();
-    if (FSkipPacket) {
-        FSkipPacket = false;
-        net.ReceiveRow();
     }
 }
 

@@ -489,6 +489,42 @@ TEST_F(ComponentTest, LocalFailoverAsksOnConnectionLostAndRepeats) {
     EXPECT_FALSE(conn.Connected());
 }
 
+TEST_F(ComponentTest, LocalFailoverRepeatsConnectAndStartTransaction) {
+    // A lost connection while connecting or starting a transaction: reconnected
+    // and repeated, the caller sees the operation succeed.
+    struct Case {
+        const char* lost;  // the statement whose answer is lost
+        TConnLostCause cause;
+        bool openFirst;
+        void (*operation)(TMyConnection&);
+    } cases[] = {
+        {"SET NAMES 'utf8'", clConnect, false, [](TMyConnection& c) { c.Open(); }},
+        {"SET NAMES 'utf8'", clConnect, false, [](TMyConnection& c) { c.Connect(); }},
+        {"SET TRANSACTION ISOLATION LEVEL READ COMMITTED; BEGIN", clTransStart, true,
+         [](TMyConnection& c) { c.StartTransaction(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lost);
+        TMyConnection conn(u"Failover");
+        Workbench(conn);
+        conn.Options().SetLocalFailover(true);
+        std::vector<TConnLostCause> causes;
+        conn.OnConnectionLost = [&](TCustomDAConnection&, const void*, TConnLostCause cause, TRetryMode& mode) {
+            causes.push_back(cause);
+            EXPECT_EQ(mode, rmReconnectExecute);
+        };
+        if (c.openFirst) conn.Open();
+        api.ClearLog();
+        api.queryFailures.push_back({c.lost, {2013, "Lost connection to MySQL server during query", false}});
+        ASSERT_NO_THROW(c.operation(conn));
+        EXPECT_EQ(causes, std::vector<TConnLostCause>{c.cause});
+        EXPECT_TRUE(conn.Connected());
+        EXPECT_EQ(std::count(api.statements.begin(), api.statements.end(), c.lost), 2);
+        if (c.cause == clTransStart) EXPECT_TRUE(conn.InTransaction());
+        conn.Close();
+    }
+}
+
 TEST_F(ComponentTest, EncryptedPasswordProperty) {
     conn.SetEncryptedPassword(EncryptPassword(u"stored"));
     EXPECT_EQ(conn.Password(), u"stored");

@@ -354,5 +354,93 @@ TEST_F(ServerTest, KilledSessionIsFatalReconnectsOnceAndStillRaises) {
     EXPECT_EQ(api.statements.back(), "DO 1");
 }
 
+TEST_F(ServerTest, ErrorAmongSkippedRowsReachesTheCaller) {
+    BREVANT_REQUIRE_SERVER(server);
+    TMyConnection conn;
+    Configure(conn, server);
+    conn.Open();
+    conn.ExecSQL(u"CREATE DATABASE IF NOT EXISTS brevant_client_a");
+    conn.SetDatabase(u"brevant_client_a");
+    conn.ExecSQL(u"CREATE OR REPLACE TABLE two_rows (a INT)");
+    conn.ExecSQL(u"INSERT INTO two_rows VALUES (1), (2)");
+    // The command closes the result unread: the rows it skips hold the error.
+    for (const char16_t* sql : {u"SELECT (SELECT a FROM two_rows)", u"SELECT (SELECT a FROM two_rows); SELECT 2",
+                                u"DO 1; SELECT (SELECT a FROM two_rows)"}) {
+        SCOPED_TRACE(Narrow(sql));
+        try {
+            conn.ExecSQL(sql);
+            FAIL() << "a failed statement was reported as success";
+        } catch (const EMyError& e) {
+            EXPECT_EQ(e.ErrorCode(), 1242) << Narrow(e.Message());
+            EXPECT_FALSE(e.IsFatalError());
+        }
+        EXPECT_TRUE(conn.Connected());
+        conn.ExecSQL(u"DO 1");
+        EXPECT_EQ(QueryValue(conn, "SELECT 'after'"), "after");
+    }
+    conn.ExecSQL(u"DROP TABLE two_rows");
+}
+
+/// Tells what the connection says to its registered clients.
+class RecordingClient : public TDAConnectionClient {
+public:
+    std::vector<bool> changes;
+    void ConnectChange(bool connected) override { changes.push_back(connected); }
+};
+
+TEST_F(ServerTest, FailedSilentReconnectClosesTheComponentOnce) {
+    BREVANT_REQUIRE_SERVER(server);
+    TMyConnection admin(u"Admin"), conn(u"MyConn");
+    Configure(admin, server);
+    admin.Open();
+    admin.ExecSQL(u"CREATE OR REPLACE USER 'brevant_lost'@'%' IDENTIFIED BY 'lost_pw'");
+    admin.ExecSQL(u"CREATE OR REPLACE USER 'brevant_lost'@'localhost' IDENTIFIED BY 'lost_pw'");
+    Configure(conn, server);
+    conn.SetUsername(u"brevant_lost");
+    conn.SetPassword(u"lost_pw");
+    RecordingClient client;
+    int afterDisconnect = 0;
+    conn.AfterDisconnect = [&](TCustomDAConnection&) { ++afterDisconnect; };
+    conn.Open();
+    conn.RegisterClient(&client);
+    // The account goes away with the session: the silent reconnect is refused.
+    admin.ExecSQL(u"DROP USER 'brevant_lost'@'%', 'brevant_lost'@'localhost'");
+    admin.ExecSQL(u"KILL " + IntToStr(conn.ThreadId()));
+    try {
+        conn.ExecSQL(u"DO 1");
+        FAIL() << "the killed session answered";
+    } catch (const EMyError& e) {
+        EXPECT_TRUE(e.IsFatalError()) << e.ErrorCode() << " " << Narrow(e.Message());
+    }
+    EXPECT_FALSE(conn.Connected());
+    EXPECT_EQ(afterDisconnect, 1);
+    EXPECT_EQ(client.changes, std::vector<bool>{false});
+    conn.Close();  // already closed: nothing happens twice
+    EXPECT_EQ(afterDisconnect, 1);
+    EXPECT_EQ(client.changes, std::vector<bool>{false});
+    conn.UnRegisterClient(&client);
+}
+
+TEST_F(ServerTest, Utf8NamesAreUtf8WithoutUnicode) {
+    BREVANT_REQUIRE_SERVER(server);
+    // Text sent in a session whose set is UTF-8 by name goes over as UTF-8,
+    // whether or not UseUnicode is on.
+    struct Case {
+        const char16_t* charset;
+        bool useUnicode;
+    } cases[] = {{u"utf8mb3", false}, {u"UTF8MB3", false}, {u"utf8mb4", false}, {u"Utf8mb4", false},
+                 {u"utf8", false},    {u"utf8mb4", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.charset) + (c.useUnicode ? " unicode" : ""));
+        TMyConnection conn;
+        Configure(conn, server);
+        conn.Options().SetUseUnicode(c.useUnicode);
+        conn.Options().SetCharset(c.charset);
+        conn.Open();
+        conn.ExecSQL(u"SET @t = '\u00f1and\u00fa'");
+        EXPECT_EQ(QueryValue(conn, "SELECT HEX(CONVERT(@t USING utf8mb4))"), "C3B1616E64C3BA");
+    }
+}
+
 }  // namespace
 }  // namespace brevant

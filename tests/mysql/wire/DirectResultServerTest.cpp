@@ -219,6 +219,41 @@ TEST_F(DirectResult, ErrorInTheMiddleOfTheRows) {
     EXPECT_EQ(c_->Value("SELECT 'after both'"), "after both");
 }
 
+TEST_F(DirectResult, ErrorAmongSkippedRows) {
+    c_->Exec("CREATE OR REPLACE TABLE two_rows (a INT)");
+    c_->Exec("INSERT INTO two_rows VALUES (1), (2)");
+    c_->Exec("CREATE OR REPLACE TABLE outer_t (id INT)");
+    c_->Exec("CREATE OR REPLACE TABLE inner_t (id INT)");
+    c_->Exec("INSERT INTO outer_t SELECT seq FROM seq_1_to_50");
+    c_->Exec("INSERT INTO inner_t VALUES (1), (30), (30)");
+    // Freeing an unread or half-read result skips its rows; the error packet
+    // that arrives among them is the statement's error, and the session is
+    // ready afterwards with no further result announced.
+    struct Case {
+        const char* sql;
+        int fetchFirst;  // rows read before the result is freed
+    } cases[] = {
+        {"SELECT (SELECT a FROM two_rows)", 0},
+        {"SELECT (SELECT a FROM two_rows); SELECT 2", 0},
+        {"SELECT id, (SELECT i.id FROM inner_t i WHERE i.id = o.id) FROM outer_t o ORDER BY id", 0},
+        {"SELECT id, (SELECT i.id FROM inner_t i WHERE i.id = o.id) FROM outer_t o ORDER BY id", 5},
+        {"SELECT id, (SELECT i.id FROM inner_t i WHERE i.id = o.id) FROM outer_t o ORDER BY id; SELECT 2", 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        PMYSQL_RES r = Use(c.sql);
+        ASSERT_NE(r, nullptr);
+        for (int i = 0; i < c.fetchFirst; ++i) ASSERT_NE(api_.mysql_fetch_row(r), nullptr) << c_->Error();
+        api_.mysql_free_result(r);
+        EXPECT_EQ(api_.mysql_errno(H()), 1242u) << c_->Error();
+        EXPECT_TRUE(api_.mysql_isservererror(H()));
+        EXPECT_EQ(c_->Session().status, msReady);
+        EXPECT_FALSE(api_.mysql_more_results(H()));
+        EXPECT_EQ(api_.mysql_next_result(H()), -1);
+        EXPECT_EQ(c_->Value("SELECT 'after'"), "after");
+    }
+}
+
 TEST_F(DirectResult, CommandsOutOfSyncLeaveTheFirstResultReadable) {
     PMYSQL_RES r = Use("SELECT seq FROM seq_1_to_100");
     ASSERT_NE(r, nullptr);
