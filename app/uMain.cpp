@@ -5,10 +5,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/ConnectCommand.h"
 #include "app/ConnectionKind.h"
 #include "app/Controls.h"
 #include "app/ErrorReport.h"
+#include "app/DesignTime.h"
 #include "app/Fonts.h"
+#include "app/PaneCommands.h"
 #include "app/Settings.h"
 #include "app/uImagen.h"
 #include "app/uMemo.h"
@@ -20,7 +23,8 @@ QString Q(const UString& s) { return QString::fromStdU16String(s); }
 UString U(const QString& s) { return s.toStdU16String(); }
 }  // namespace
 
-TMain::TMain(QWidget* parent) : QWidget(parent) {
+TMain::TMain(QWidget* parent) : QWidget(parent), OpenDialog(std::make_unique<TOpenDialog>(this)) {
+    DesignMyConn(MyConn);
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QString::fromUtf16(Caption));
     setFont(TahomaFont(15));
@@ -241,13 +245,30 @@ void TMain::FormResize() {
 
 void TMain::cbConnectionChange() { ApplyConnectionKind(cbConnection->currentIndex()); }
 
-void TMain::sbutConnectClick() {}
-void TMain::SpeedButton1Click() {}
-void TMain::SpeedButton2Click() {}
-void TMain::SpeedButton3Click() {}
-void TMain::SpeedButton4Click() {}
-void TMain::SpeedButton5Click() {}
-void TMain::SpeedButton6Click() {}
+TConnectionRow TMain::ConnectionRow() const {
+    return {U(edServer->text()), U(edDataDir->text()), U(edDatabase->text()),
+            U(edPort->text()),   U(edUser->text()),    U(edPass->text())};
+}
+
+void TMain::sbutConnectClick() {
+    CloseViewers();
+    const std::optional<QString> outcome = TConnectCommand(MyConn).Run(cbConnection->currentIndex(), ConnectionRow());
+    if (outcome) StatusBar1->SetPanelText(0, *outcome);
+    StatusBar1->SetPanelText(1, QString());
+    StatusBar1->SetPanelText(2, QString());
+}
+
+void TMain::SpeedButton1Click() { timed_->Run(TTimedFrame::Viewers::Close, [] {}); }
+void TMain::SpeedButton2Click() { timed_->Run(TTimedFrame::Viewers::Close, [] {}); }
+
+void TMain::LoadPane(QPlainTextEdit& pane) {
+    if (std::optional<QString> text = TLoadPaneCommand(*OpenDialog).Run()) pane.setPlainText(*text);
+}
+
+void TMain::SpeedButton3Click() { LoadPane(*Memo1); }
+void TMain::SpeedButton4Click() { LoadPane(*Memo2); }
+void TMain::SpeedButton5Click() { ClearPane(*Memo1); }
+void TMain::SpeedButton6Click() { ClearPane(*Memo2); }
 void TMain::SpeedButton7Click() {}
 void TMain::SpeedButton8Click() {}
 void TMain::SpeedButton9Click() {}

@@ -16,10 +16,13 @@
 #include <memory>
 
 #include "app/Anchors.h"
+#include "app/ConnectionRow.h"
 #include "app/IniFile.h"
+#include "app/OpenDialog.h"
 #include "app/SpeedButtonPictures.h"
 #include "app/StatusPanels.h"
 #include "app/TimedFrame.h"
+#include "mysql/client/TCustomMyConnection.h"
 
 namespace brevant {
 
@@ -49,6 +52,9 @@ public:
 
     /// Replaces how FormClose writes the settings file (tests inject failures here).
     void SetSettingsWriter(IniFile::FileWriter writer) { settingsWriter_ = std::move(writer); }
+
+    /// Replaces the open-file dialog of the panes' load buttons (tests answer it).
+    void SetOpenDialog(std::unique_ptr<IOpenDialog> dialog) { OpenDialog = std::move(dialog); }
 
     /// The frame of every timed command.
     TTimedFrame& Timed() { return *timed_; }
@@ -106,9 +112,8 @@ public:
 
     TStatusPanels* StatusBar1 = nullptr;
 
-    // Data-access objects, one of each for the whole run, all closed at start. They
-    // join the window with the layers that implement them:
-    //   MyConn      MySQL connection over the wire client
+    // Data-access objects, one of each for the whole run, all closed at start. Those
+    // not here yet join the window with the layers that implement them:
     //   MyEmbConn   embedded-server connection
     //   MyQuery     MySQL query dataset (after-scroll handler MyQueryAfterScroll)
     //   MyCommand   MySQL command
@@ -116,7 +121,8 @@ public:
     //   FDConn      Access connection, with FDQuery (after-scroll handler
     //               FDQueryAfterScroll) and FDCommand
     //   DataSource1 what the grid and both viewers show
-    //   OpenDialog  open-file dialog, default extension "*.sql"
+    TMyConnection MyConn{u"MyConn"};           // MySQL connection over the wire client
+    std::unique_ptr<IOpenDialog> OpenDialog;  // open-file dialog, default extension "*.sql"
 
     // Fields.
     QString path;  // current directory at creation, without a trailing separator
@@ -133,7 +139,7 @@ public:
     void FormResize();
     void cbConnectionChange();
 
-    // Commands, each arriving with the layer it drives. Until then they do nothing.
+    // Commands. Those whose layer has not arrived do nothing yet.
     void sbutConnectClick();    // connect
     void SpeedButton1Click();   // run the query pane
     void SpeedButton2Click();   // run the command pane
@@ -152,6 +158,9 @@ public:
     void Button4Click();        // per-table backup
     void DBGrid1DblClick();     // show the memo viewer
 
+    /// The texts of the connection row's boxes.
+    TConnectionRow ConnectionRow() const;
+
     /// The file FormCreate read and FormClose writes: `path` + "/brevant.ini".
     QString SettingsFileName() const;
 
@@ -168,6 +177,7 @@ private:
     void SetTabOrder();
     void ApplyConnectionKind(int kind);
     void UpdateMinimumSize();
+    void LoadPane(QPlainTextEdit& pane);
     void CenterOnDesktop();
 
     TAnchorSet anchors_{DesignClientSize};

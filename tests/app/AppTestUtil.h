@@ -6,11 +6,16 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
 
 #include "app/ErrorReport.h"
+#include "app/OpenDialog.h"
+#include "app/uImagen.h"
+#include "app/uMain.h"
+#include "app/uMemo.h"
 #include "core/ErrorHook.h"
 
 namespace brevant::test {
@@ -49,5 +54,32 @@ public:
 private:
     QStringList texts_;
 };
+
+/// A main window created in the current directory (the settings file is read
+/// there) with its viewers.
+inline std::unique_ptr<TMain> CreateMain() {
+    auto main = std::make_unique<TMain>();
+    main->SetViewers(new TfrmMemo(main.get()), new TfrmImagen(main.get()));
+    return main;
+}
+
+/// An open-file dialog that answers with a prepared file name, or cancels.
+class AnsweringDialog : public IOpenDialog {
+public:
+    std::optional<QString> answer;
+    int shown = 0;
+    std::optional<QString> Execute() override {
+        ++shown;
+        return answer;
+    }
+};
+
+/// Gives `main` an answering dialog and returns it (the window owns it).
+inline AnsweringDialog& AnswerDialogs(TMain& main) {
+    auto dialog = std::make_unique<AnsweringDialog>();
+    AnsweringDialog& ref = *dialog;
+    main.SetOpenDialog(std::move(dialog));
+    return ref;
+}
 
 }  // namespace brevant::test

@@ -22,12 +22,7 @@ using test::ReadBytes;
 using test::WorkingDir;
 using test::WriteBytes;
 
-/// A main window created in `dir` (the settings file is read there) with its viewers.
-std::unique_ptr<TMain> CreateMain() {
-    auto main = std::make_unique<TMain>();
-    main->SetViewers(new TfrmMemo(main.get()), new TfrmImagen(main.get()));
-    return main;
-}
+using test::CreateMain;
 
 /// Asks the window to close as the window system does; true when it closed.
 bool Close(TMain& main) {
