@@ -26,7 +26,7 @@ namespace {
 TMySqlSession::TMySqlSession() = default;
 
 TMySqlSession::~TMySqlSession() {
-    if (FResultSet) FResultSet->fsession = nullptr;
+    if (FResultSet) FResultSet->Detach();
     for (TMySqlStmt* stmt : FStmts) stmt->Detach();
 }
 
