@@ -19,8 +19,6 @@ namespace brevant {
 
 namespace {
 
-constexpr int CR_OUT_OF_MEMORY = 2008;
-
 UString SlashPath(UString path) {
     std::replace(path.begin(), path.end(), u'\\', u'/');
     return path;

@@ -13,17 +13,24 @@
 
 namespace brevant {
 
-// Codes the protocol client raises by number.
+// Codes the protocol client and the session raise by number; the texts of
+// 2000..2047 are in the table behind GetError.
 constexpr int CR_UNKNOWN_ERROR = 2000;
 constexpr int CR_CONN_HOST_ERROR = 2003;
 constexpr int CR_SERVER_GONE_ERROR = 2006;
 constexpr int CR_VERSION_ERROR = 2007;
+constexpr int CR_OUT_OF_MEMORY = 2008;
 constexpr int CR_SERVER_LOST = 2013;
 constexpr int CR_COMMANDS_OUT_OF_SYNC = 2014;
 constexpr int CR_NET_PACKET_TOO_LARGE = 2020;
 constexpr int CR_MALFORMED_PACKET = 2027;
 constexpr int CR_NULL_POINTER = 2028;
+constexpr int CR_NO_PREPARE_STMT = 2029;
+constexpr int CR_PARAMS_NOT_BOUND = 2030;
+constexpr int CR_INVALID_PARAMETER_NO = 2033;
 constexpr int CR_CONN_UNKNOW_PROTOCOL = 2046;
+/// A refused local-file request (no data was sent); its text says which file.
+constexpr int CR_LOAD_DATA_LOCAL_INFILE_REJECTED = 2068;
 // Server codes the packet layer raises itself.
 constexpr int ER_NET_PACKETS_OUT_OF_ORDER = 1156;
 constexpr int ER_NET_UNCOMPRESS_ERROR = 1157;

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "mysql/wire/MySqlScramble.h"
+#include "mysql/wire/WireCodec.h"
 
 namespace brevant {
 
@@ -38,14 +39,13 @@ public:
     }
     bool Int16(std::uint16_t& v) {
         if (Left() < 2) return false;
-        v = static_cast<std::uint16_t>(d_[pos_] | (d_[pos_ + 1] << 8));
+        v = LoadLE16(d_.data() + pos_);
         pos_ += 2;
         return true;
     }
     bool Int32(std::uint32_t& v) {
         if (Left() < 4) return false;
-        v = static_cast<std::uint32_t>(d_[pos_]) | (static_cast<std::uint32_t>(d_[pos_ + 1]) << 8) |
-            (static_cast<std::uint32_t>(d_[pos_ + 2]) << 16) | (static_cast<std::uint32_t>(d_[pos_ + 3]) << 24);
+        v = LoadLE32(d_.data() + pos_);
         pos_ += 4;
         return true;
     }
@@ -70,14 +70,6 @@ private:
     std::size_t pos_ = 0;
 };
 
-void Put16(std::vector<std::uint8_t>& b, std::uint32_t v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-    Put16(b, v);
-    Put16(b, v >> 16);
-}
 void PutZString(std::vector<std::uint8_t>& b, std::string_view s) {
     b.insert(b.end(), s.begin(), s.end());
     b.push_back(0);
@@ -134,7 +126,7 @@ GreetingResult ParseGreeting(std::span<const std::uint8_t> payload, TMySqlGreeti
     r.Byte(g.serverLanguage);
     r.Int16(status);
     r.Int16(capsHigh);
-    g.serverStatus = static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<std::int16_t>(status)));
+    g.serverStatus = static_cast<std::uint32_t>(SignExtend16(status));
     g.serverCapabilities |= static_cast<std::uint32_t>(capsHigh) << 16;
     const bool pluginAuth = g.serverCapabilities & CLIENT_PLUGIN_AUTH;
     std::uint8_t announced = 0;
@@ -204,12 +196,12 @@ std::vector<std::uint8_t> BuildHandshakeResponse(const THandshakeResponse& r) {
     std::vector<std::uint8_t> b;
     b.reserve(64 + r.user.size() + r.authData.size() + r.database.size() + r.pluginName.size());
     if (r.clientFlag & CLIENT_PROTOCOL_41) {
-        Put32(b, r.clientFlag);
-        Put32(b, 0x40000000);  // MAX_ALLOWED_PACKET
+        AppendLE(b, r.clientFlag, 4);
+        AppendLE(b, 0x40000000, 4);  // MAX_ALLOWED_PACKET
         b.push_back(r.charsetNr);
         b.insert(b.end(), 23, 0);
     } else {
-        Put16(b, r.clientFlag);
+        AppendLE(b, r.clientFlag, 2);
         // Three bytes of max packet size: MAX_ALLOWED_PACKET AND 0xFFFF, i.e. 0.
         b.insert(b.end(), 3, 0);
     }

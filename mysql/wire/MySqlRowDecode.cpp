@@ -4,55 +4,32 @@
 #include <string_view>
 
 #include "mysql/wire/MySqlTypes.h"
+#include "mysql/wire/WireCodec.h"
 
 namespace brevant {
 
 namespace {
 
 // Reads one length-encoded value at pos: sets offset/length (null for 0xFB) and
-// moves pos behind the value.
+// moves pos behind the value, which must lie inside the size bytes.
 inline DecodeResult NextValue(const std::uint8_t* p, std::size_t size, std::size_t& pos, bool& isNull,
                               std::size_t& offset, std::size_t& length) {
-    if (pos >= size) return DecodeResult::Malformed;
-    const std::uint8_t b = p[pos];
-    isNull = false;
-    if (b < 0xFB) {
-        length = b;
-        offset = pos + 1;
-    } else if (b == 0xFB) {
-        isNull = true;
-        offset = length = 0;
-        ++pos;
-        return DecodeResult::Ok;
-    } else if (b == 0xFC) {
-        if (size - pos < 3) return DecodeResult::Malformed;
-        length = p[pos + 1] | (p[pos + 2] << 8);
-        offset = pos + 3;
-    } else if (b == 0xFD) {
-        if (size - pos < 4) return DecodeResult::Malformed;
-        length = p[pos + 1] | (p[pos + 2] << 8) | (static_cast<std::size_t>(p[pos + 3]) << 16);
-        offset = pos + 4;
-    } else if (b == 0xFE) {
-        if (size - pos < 9) return DecodeResult::Malformed;
-        // Only the low 4 bytes can describe a value inside a packet.
-        if (p[pos + 5] | p[pos + 6] | p[pos + 7] | p[pos + 8]) return DecodeResult::Malformed;
-        length = p[pos + 1] | (p[pos + 2] << 8) | (static_cast<std::size_t>(p[pos + 3]) << 16) |
-                 (static_cast<std::size_t>(p[pos + 4]) << 24);
-        offset = pos + 9;
-    } else {
-        return DecodeResult::BadLengthByte;
+    std::uint64_t n = 0;
+    switch (LoadLengthEncoded(p, size, pos, n)) {
+        case LengthEncoded::Value: break;
+        case LengthEncoded::Null:
+            isNull = true;
+            offset = length = 0;
+            return DecodeResult::Ok;
+        case LengthEncoded::Short: return DecodeResult::Malformed;
+        default: return DecodeResult::BadLengthByte;
     }
-    if (length > size - offset) return DecodeResult::Malformed;
-    pos = offset + length;
+    if (n > size - pos) return DecodeResult::Malformed;
+    isNull = false;
+    offset = pos;
+    length = static_cast<std::size_t>(n);
+    pos += length;
     return DecodeResult::Ok;
-}
-
-std::int32_t SignExtend16(std::uint32_t v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v)); }
-
-std::uint32_t Le(const std::uint8_t* p, int n) {
-    std::uint32_t v = 0;
-    for (int i = n - 1; i >= 0; --i) v = (v << 8) | p[i];
-    return v;
 }
 
 bool IsNumericType(std::uint8_t type, std::uint32_t length) {
@@ -95,18 +72,7 @@ DecodeResult DecodeBinaryRow(std::span<const std::uint8_t> row, std::span<const 
             item = TMySqlBind{};
             continue;
         }
-        std::size_t width = 0;
-        switch (types[i]) {
-            case MYSQL_TYPE_TINY: width = 1; break;
-            case MYSQL_TYPE_SHORT:
-            case MYSQL_TYPE_YEAR: width = 2; break;
-            case MYSQL_TYPE_LONG:
-            case MYSQL_TYPE_FLOAT:
-            case MYSQL_TYPE_INT24: width = 4; break;
-            case MYSQL_TYPE_DOUBLE:
-            case MYSQL_TYPE_LONGLONG: width = 8; break;
-            default: break;
-        }
+        const std::size_t width = BinaryTypeWidth(types[i]);
         std::size_t offset, length;
         if (width) {
             if (size - pos < width) return DecodeResult::Malformed;
@@ -149,11 +115,11 @@ DecodeResult DecodeColumnDefinition(std::span<const std::uint8_t> packet, bool p
         f.OrgName = parts[5];
         const auto* fixed = reinterpret_cast<const std::uint8_t*>(parts[6].data());
         if (parts[6].size() < 11) return DecodeResult::Malformed;
-        f.CharsetNr = SignExtend16(Le(fixed, 2));
-        f.Length = Le(fixed + 2, 4);
+        f.CharsetNr = SignExtend16(LoadLE16(fixed));
+        f.Length = LoadLE32(fixed + 2);
         f.MyType = fixed[6];
-        f.Flags = static_cast<std::uint32_t>(SignExtend16(Le(fixed + 7, 2)));
-        f.Scale = SignExtend16(Le(fixed + 9, 2));
+        f.Flags = static_cast<std::uint32_t>(SignExtend16(LoadLE16(fixed + 7)));
+        f.Scale = SignExtend16(LoadLE16(fixed + 9));
     } else {
         f.Table = parts[0];
         f.OrgTable = parts[0];
@@ -164,9 +130,9 @@ DecodeResult DecodeColumnDefinition(std::span<const std::uint8_t> packet, bool p
         const std::size_t flagBytes = longFlag ? 2 : 1;
         if (parts[2].size() < 3 || parts[3].size() < 1 || parts[4].size() < flagBytes + 1)
             return DecodeResult::Malformed;
-        f.Length = Le(len, 3);
+        f.Length = LoadLE24(len);
         f.MyType = type[0];
-        f.Flags = Le(flags, static_cast<int>(flagBytes));
+        f.Flags = longFlag ? LoadLE16(flags) : flags[0];
         f.Scale = flags[flagBytes];
     }
     if (IsNumericType(f.MyType, f.Length)) f.Flags |= NUM_FLAG;

@@ -11,4 +11,6 @@ void RaiseReadPastEnd() { throw EArgumentError(u"Read past the end of the packet
 
 void RaiseBadFieldLength() { throw EArgumentError(u"Invalid length-encoded integer"); }
 
+void RaiseInvalidRecordNumber() { throw EArgumentError(u"Invalid record number"); }
+
 }  // namespace brevant

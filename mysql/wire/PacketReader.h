@@ -11,6 +11,7 @@
 #include <string>
 
 #include "mysql/wire/NetConstants.h"
+#include "mysql/wire/WireCodec.h"
 
 namespace brevant {
 
@@ -19,6 +20,8 @@ namespace brevant {
 /// length-encoded integer starting with 0xFF.
 [[noreturn]] void RaiseReadPastEnd();
 [[noreturn]] void RaiseBadFieldLength();
+/// "Invalid record number": a row asked for that is not among those received.
+[[noreturn]] void RaiseInvalidRecordNumber();
 
 class TPacketReader {
 public:
@@ -49,24 +52,19 @@ public:
     }
     std::uint16_t ReadUInt16() {
         Need(2);
-        const std::uint8_t* p = data_ + position_;
         position_ += 2;
-        return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+        return LoadLE16(data_ + position_ - 2);
     }
     std::int16_t ReadInt16() { return static_cast<std::int16_t>(ReadUInt16()); }
     std::int32_t ReadInt24() {
         Need(3);
-        const std::uint8_t* p = data_ + position_;
         position_ += 3;
-        return static_cast<std::int32_t>(p[0] | (p[1] << 8) | (p[2] << 16));
+        return static_cast<std::int32_t>(LoadLE24(data_ + position_ - 3));
     }
     std::int32_t ReadInt32() {
         Need(4);
-        const std::uint8_t* p = data_ + position_;
         position_ += 4;
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                                         (static_cast<std::uint32_t>(p[2]) << 16) |
-                                         (static_cast<std::uint32_t>(p[3]) << 24));
+        return static_cast<std::int32_t>(LoadLE32(data_ + position_ - 4));
     }
     /// Raises an argument error (not 2027) when fewer than 8 bytes remain.
     std::int64_t ReadInt64() {
@@ -99,13 +97,11 @@ public:
     /// Length-encoded integer: NULL_LENGTH for 0xFB; 0xFC, 0xFD, 0xFE take 2, 3 and 8
     /// more bytes; 0xFF is an argument error.
     std::int64_t ReadFieldLength() {
-        std::uint8_t b = ReadByte();
-        if (b < 0xFB) return b;
-        switch (b) {
-            case 0xFB: return NULL_LENGTH;
-            case 0xFC: return ReadUInt16();
-            case 0xFD: return ReadInt24();
-            case 0xFE: Need(8); return ReadInt64Unchecked();
+        std::uint64_t value = 0;
+        switch (LoadLengthEncoded(data_, length_, position_, value)) {
+            case LengthEncoded::Value: return static_cast<std::int64_t>(value);
+            case LengthEncoded::Null: return NULL_LENGTH;
+            case LengthEncoded::Short: RaiseMalformedPacket();
             default: RaiseBadFieldLength();
         }
     }
@@ -127,10 +123,8 @@ public:
 
 private:
     std::int64_t ReadInt64Unchecked() {
-        std::uint64_t v = 0;
-        for (int i = 7; i >= 0; --i) v = (v << 8) | data_[position_ + i];
         position_ += 8;
-        return static_cast<std::int64_t>(v);
+        return static_cast<std::int64_t>(LoadLE64(data_ + position_ - 8));
     }
 
     const std::uint8_t* data_ = nullptr;

@@ -7,6 +7,8 @@
 
 namespace brevant {
 
+void RaiseSocketNotConnected() { throw SocketException(u"Socket not connected"); }
+
 UString SystemErrorText(int code) {
     char buf[256];
     // The GNU strerror_r returns the text, which may or may not live in buf.

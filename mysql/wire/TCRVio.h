@@ -26,6 +26,9 @@ private:
     int FErrorCode;
 };
 
+/// "Socket not connected": a transport used before it connects or after it closes.
+[[noreturn]] void RaiseSocketNotConnected();
+
 enum TIPVersion { ivIPv4 = 0, ivIPv6 = 1, ivIPBoth = 2 };
 
 class TCRVio {

@@ -23,7 +23,7 @@ std::size_t TCRVioMemory::BytesLeft() const {
 
 int TCRVioMemory::ReadNoWait(std::uint8_t* buffer, int offset, int count) {
     ++FReceiveCalls;
-    if (!FConnected) throw SocketException(u"Socket not connected");
+    if (!FConnected) RaiseSocketNotConnected();
     if (FInput.empty()) {
         if (!FReadError.empty()) SetLastError(FReadError, 0);
         return 0;
@@ -40,7 +40,7 @@ int TCRVioMemory::ReadNoWait(std::uint8_t* buffer, int offset, int count) {
 }
 
 int TCRVioMemory::WriteNoWait(const std::uint8_t* buffer, int offset, int count) {
-    if (!FConnected) throw SocketException(u"Socket not connected");
+    if (!FConnected) RaiseSocketNotConnected();
     std::size_t room = FWriteLimit > FOutput.size() ? FWriteLimit - FOutput.size() : 0;
     std::size_t n = std::min(room, static_cast<std::size_t>(count));
     if (n == 0) {

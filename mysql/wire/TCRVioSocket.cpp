@@ -109,7 +109,7 @@ bool TCRVioSocket::ApplyBufferSizes(int fd) {
 
 bool TCRVioSocket::WaitForData(int milliseconds) {
     int fd = FSd.load();
-    if (fd == -1) throw SocketException(u"Socket not connected");
+    if (fd == -1) RaiseSocketNotConnected();
     if (FBufferPos < FBufferLen) return true;
     pollfd p{fd, POLLIN, 0};
     int r;

@@ -208,7 +208,7 @@ bool TCRVioTcp::WaitForConnect(int fd, const UString& host) {
 
 int TCRVioTcp::ReadNoWait(std::uint8_t* buffer, int offset, int count) {
     int fd = FSd.load();
-    if (fd == -1) throw SocketException(u"Socket not connected");
+    if (fd == -1) RaiseSocketNotConnected();
     ssize_t r;
     do {
         r = recv(fd, buffer + offset, static_cast<std::size_t>(count), 0);
@@ -222,7 +222,7 @@ int TCRVioTcp::ReadNoWait(std::uint8_t* buffer, int offset, int count) {
 
 int TCRVioTcp::WriteNoWait(const std::uint8_t* buffer, int offset, int count) {
     int fd = FSd.load();
-    if (fd == -1) throw SocketException(u"Socket not connected");
+    if (fd == -1) RaiseSocketNotConnected();
     ssize_t r;
     do {
         // MSG_NOSIGNAL: a peer that has gone must give an error, not end the process.
@@ -245,7 +245,7 @@ int TCRVioTcp::Write(const std::uint8_t* buffer, int offset, int count) {
 
 int TCRVioTcp::GetAvailable() {
     int fd = FSd.load();
-    if (fd == -1) throw SocketException(u"Socket not connected");
+    if (fd == -1) RaiseSocketNotConnected();
     int pending = 0;
     if (ioctl(fd, FIONREAD, &pending) != 0) {
         int code = errno;

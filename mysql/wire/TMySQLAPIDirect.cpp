@@ -121,10 +121,7 @@ void TMySQLAPIDirect::mysql_close(PMYSQL_CON mysql) {
         s->Close();
     } catch (...) {
     }
-    if (s->FResultSet) {
-        s->FResultSet->fsession = nullptr;
-        s->FResultSet = nullptr;
-    }
+    if (s->FResultSet) s->FResultSet->Detach();
     delete s;
 }
 
@@ -185,13 +182,11 @@ void TMySQLAPIDirect::mysql_free_result(PMYSQL_RES result) {
     TMySqlSession* s = r->fsession;
     // Only the result still streaming may skip packets: once it has ended, what
     // follows on the connection belongs to the next answer.
-    if (s && s->FResultSet == r) {
-        s->FResultSet = nullptr;
-        // An error among the skipped rows is the statement's error: it is kept
-        // in the session's error fields for the caller to raise.
-        if (!r->Eof()) Guard(*s, [&] { s->FreeQuery(); });
-    }
-    r->fsession = nullptr;
+    const bool skip = s && s->FResultSet == r && !r->Eof();
+    r->Detach();
+    // An error among the skipped rows is the statement's error: it is kept in
+    // the session's error fields for the caller to raise.
+    if (skip) Guard(*s, [&] { s->FreeQuery(); });
     delete r;
 }
 

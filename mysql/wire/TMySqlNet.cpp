@@ -11,14 +11,6 @@ namespace brevant {
 
 namespace {
 
-std::uint32_t GetLE24(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16); }
-
-void PutLE24(std::uint8_t* p, std::size_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-}
-
 constexpr std::size_t kMaxInflateRatio = 1032;
 
 [[noreturn]] void RaisePacketTooLarge() { throw EMySqlException(CR_NET_PACKET_TOO_LARGE); }
@@ -75,7 +67,7 @@ void TMySqlNet::SetRowCount(int n) {
 
 std::span<const std::uint8_t> TMySqlNet::GetRows(int index) const {
     if (index < 0 || index >= FReceivedRowCount || index >= GetRowCount())
-        throw EArgumentError(u"Invalid record number");
+        RaiseInvalidRecordNumber();
     return FRows[static_cast<std::size_t>(index)].Bytes();
 }
 
@@ -109,22 +101,11 @@ void TMySqlNet::WriteString(UStringView text) {
 }
 
 void TMySqlNet::WriteFieldLength(std::uint64_t value) {
-    if (value <= 250) {
-        WriteByte(static_cast<std::uint8_t>(value));
-    } else if (value <= 0xFFFF) {
-        WriteByte(0xFC);
-        WriteInt16(static_cast<std::uint16_t>(value));
-    } else if (value > 0xFFFFFF) {
-        WriteByte(0xFE);
-        WriteInt64(value);
-    } else {
-        WriteByte(0xFD);
-        WriteInt24(static_cast<std::uint32_t>(value));
-    }
+    StoreLengthEncoded(FCur->WriteSpace(LengthEncodedSize(value)), value);
 }
 
 void TMySqlNet::WriteHeader(std::uint8_t* at, std::size_t payloadLength) {
-    PutLE24(at, payloadLength);
+    StoreLE(at, payloadLength, 3);
     at[3] = FPacketNumber++;
 }
 
@@ -228,9 +209,9 @@ void TMySqlNet::WriteCompressedPacket(const std::uint8_t* data, std::size_t n) {
         body = n;
         std::memcpy(out + header, data, n);
     }
-    PutLE24(out, body);
+    StoreLE(out, body, 3);
     out[3] = FComprPacketNumber++;
-    PutLE24(out + NET_HEADER_SIZE, compressed ? n : 0);
+    StoreLE(out + NET_HEADER_SIZE, compressed ? n : 0, 3);
     VioWrite(out, header + body);
 }
 
@@ -290,8 +271,8 @@ void TMySqlNet::RefillCompressBuffer() {
                                          {int(FCompressHeader[3]), int(FPacketNumber)}));
         ++FPacketNumber;
         FComprPacketNumber = FPacketNumber;
-        bodyLength = GetLE24(FCompressHeader);
-        std::size_t plainLength = GetLE24(FCompressHeader + NET_HEADER_SIZE);
+        bodyLength = LoadLE24(FCompressHeader);
+        std::size_t plainLength = LoadLE24(FCompressHeader + NET_HEADER_SIZE);
         // Deflate cannot expand data more than about 1032 times: a larger claim is
         // broken data, refused before any memory is set aside for it.
         if (plainLength > bodyLength * kMaxInflateRatio + 64) throw EMySqlException(ER_NET_UNCOMPRESS_ERROR);
@@ -321,7 +302,7 @@ std::size_t TMySqlNet::ReceiveHeader() {
         ++FPacketNumber;
         FComprPacketNumber = FPacketNumber;
     }
-    return GetLE24(FHeader);
+    return LoadLE24(FHeader);
 }
 
 inline bool TMySqlNet::ReceiveBuffered() {
@@ -329,7 +310,7 @@ inline bool TMySqlNet::ReceiveBuffered() {
     const std::span<const std::uint8_t> buffered = vio.Buffered();
     if (buffered.size() < static_cast<std::size_t>(NET_HEADER_SIZE)) return false;
     const std::uint8_t* p = buffered.data();
-    const std::size_t length = GetLE24(p);
+    const std::size_t length = LoadLE24(p);
     TRowBuffer& row = *FCur;
     // Anything out of the ordinary (a packet not all here or split, a buffer to
     // grow, a wrong sequence number, a packet too large) takes the general path,

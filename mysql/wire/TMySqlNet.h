@@ -21,6 +21,7 @@
 #include "mysql/wire/PacketReader.h"
 #include "mysql/wire/TCRVio.h"
 #include "mysql/wire/TRowBuffer.h"
+#include "mysql/wire/WireCodec.h"
 #include "mysql/wire/ZlibStream.h"
 
 namespace brevant {
@@ -57,10 +58,10 @@ public:
     void Clear();
     void WriteByte(std::uint8_t value) { *FCur->WriteSpace(1) = value; }
     void WriteBool(bool value) { WriteByte(value ? 1 : 0); }
-    void WriteInt16(std::uint16_t value) { PutLE(FCur->WriteSpace(2), value, 2); }
-    void WriteInt24(std::uint32_t value) { PutLE(FCur->WriteSpace(3), value, 3); }
-    void WriteInt32(std::uint32_t value) { PutLE(FCur->WriteSpace(4), value, 4); }
-    void WriteInt64(std::uint64_t value) { PutLE(FCur->WriteSpace(8), value, 8); }
+    void WriteInt16(std::uint16_t value) { StoreLE(FCur->WriteSpace(2), value, 2); }
+    void WriteInt24(std::uint32_t value) { StoreLE(FCur->WriteSpace(3), value, 3); }
+    void WriteInt32(std::uint32_t value) { StoreLE(FCur->WriteSpace(4), value, 4); }
+    void WriteInt64(std::uint64_t value) { StoreLE(FCur->WriteSpace(8), value, 8); }
     void WriteBytes(std::span<const std::uint8_t> bytes) { WriteBytes(bytes.data(), 0, bytes.size()); }
     void WriteBytes(const std::uint8_t* buffer, std::size_t offset, std::size_t count);
     /// `value` repeated count times.
@@ -136,9 +137,6 @@ private:
         auto value = f(r);
         FCur->SetPosition(r.Position());
         return value;
-    }
-    static void PutLE(std::uint8_t* p, std::uint64_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
     }
 
     void WriteHeader(std::uint8_t* at, std::size_t payloadLength);

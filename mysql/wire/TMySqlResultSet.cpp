@@ -3,6 +3,7 @@
 #include "mysql/wire/EMySqlException.h"
 #include "mysql/wire/PacketReader.h"
 #include "mysql/wire/TMySqlSession.h"
+#include "mysql/wire/WireCodec.h"
 
 namespace brevant {
 
@@ -14,8 +15,11 @@ TMySqlResultSet::TMySqlResultSet(TMySqlSession* session, std::vector<TMySqlField
         for (const auto& f : ffields) FBinaryTypes.push_back(f.MyType);
 }
 
-TMySqlResultSet::~TMySqlResultSet() {
+TMySqlResultSet::~TMySqlResultSet() { Detach(); }
+
+void TMySqlResultSet::Detach() {
     if (fsession && fsession->FResultSet == this) fsession->FResultSet = nullptr;
+    fsession = nullptr;
 }
 
 void TMySqlResultSet::Decode(std::span<const std::uint8_t> row) {
@@ -33,13 +37,8 @@ TMySqlBinds* TMySqlResultSet::Fetch() {
     try {
         s.net.ReceiveRow();
         auto packet = s.net.GetRowBytes();
-        // End of data: 0xFE in a packet of 2 to 8 bytes (a row starting with 0xFE
-        // has an 8-byte length after it, so it is longer).
-        if (packet.size() >= 2 && packet.size() <= 8 && packet[0] == 0xFE) {
-            if (packet.size() >= 3) s.warningCount = static_cast<std::uint32_t>(packet[1] | (packet[2] << 8));
-            if (packet.size() >= 5)
-                s.serverStatus = static_cast<std::uint32_t>(
-                    static_cast<std::int32_t>(static_cast<std::int16_t>(packet[3] | (packet[4] << 8))));
+        if (IsEndOfData(packet, s.IsProtocol41())) {
+            ReadEndOfData(packet, s.warningCount, s.serverStatus);
             s.net.SetEof();
             s.status = msReady;
             FEof = true;
@@ -61,7 +60,7 @@ TMySqlBinds* TMySqlResultSet::Fetch() {
 }
 
 TMySqlBinds* TMySqlResultSet::ReadRow(int index) {
-    if (!fsession) throw EArgumentError(std::string_view("Invalid record number"));
+    if (!fsession) RaiseInvalidRecordNumber();
     Decode(fsession->net.GetRows(index));
     return &FBinds;
 }

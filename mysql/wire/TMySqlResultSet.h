@@ -30,6 +30,8 @@ public:
     void SetKeepRowCount(int n);
     bool Eof() const { return FEof; }
     void MarkEnd() { FEof = true; }
+    /// Forgets the session, which forgets this result if it was its streaming one.
+    void Detach();
 
     std::uint32_t ffieldCount = 0;
     const std::uint8_t* frowBuffer = nullptr;

@@ -39,9 +39,6 @@ using TDialogAuthPlugin = std::function<void(const UString& question, UString& a
 /// that counts or inspects what is written; the default makes a TCRVioTcp.
 using TVioFactory = std::function<std::unique_ptr<TCRVio>(const UString& host, TIPVersion ipVersion, int port)>;
 
-/// Code of a refused local-file request (no data was sent).
-constexpr int CR_LOAD_DATA_LOCAL_INFILE_REJECTED = 2068;
-
 class TMySqlSession {
 public:
     TMySqlSession();

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "core/Format.h"
+#include "core/ScopeExit.h"
 #include "mysql/wire/EMySqlException.h"
 #include "mysql/wire/MySqlScramble.h"
 #include "mysql/wire/TCRVioTcp.h"
@@ -26,7 +27,7 @@ namespace {
 TMySqlSession::TMySqlSession() = default;
 
 TMySqlSession::~TMySqlSession() {
-    if (FResultSet) FResultSet->fsession = nullptr;
+    if (FResultSet) FResultSet->Detach();
     for (TMySqlStmt* stmt : FStmts) stmt->Detach();
 }
 
@@ -56,6 +57,11 @@ void TMySqlSession::Connect(UStringView host_, UStringView user_, UStringView pa
     vio->SetTimeout(connectTimeout);
     TCRVio* v = vio.get();
     net.SetVio(std::move(vio));
+    // A connect that fails at any step leaves no connection open.
+    bool connected = false;
+    const ScopeExit closeOnFailure([this, &connected] {
+        if (!connected) net.Close();
+    });
     try {
         v->Connect();
     } catch (const Exception&) {
@@ -94,6 +100,7 @@ void TMySqlSession::Connect(UStringView host_, UStringView user_, UStringView pa
     Authenticate();
     net.SetCompress((FClientFlag & CLIENT_COMPRESS) != 0);
     status = msReady;
+    connected = true;
 }
 
 void TMySqlSession::SendAuthBytes(std::span<const std::uint8_t> bytes) {

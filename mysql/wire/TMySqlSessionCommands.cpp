@@ -16,6 +16,7 @@
 #include "mysql/wire/PacketReader.h"
 #include "mysql/wire/TMySqlResultSet.h"
 #include "mysql/wire/TMySqlSession.h"
+#include "mysql/wire/WireCodec.h"
 
 namespace brevant {
 
@@ -25,10 +26,6 @@ namespace {
 constexpr std::int64_t kMaxFieldCount = 0xFFFF;
 // Chunk of a local-file upload: BUFFER_LENGTH - 16 rounded up to a multiple of 4096.
 constexpr std::size_t kLocalFileChunk = ((BUFFER_LENGTH - 16) + 4095) / 4096 * 4096;
-
-std::uint32_t SignExtend16(std::uint16_t v) {
-    return static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<std::int16_t>(v)));
-}
 
 UString StatusDetail(TMySqlStatus status) { return u"mysql.status = " + IntToStr(status); }
 
@@ -88,7 +85,7 @@ void TMySqlSession::ReadQueryResult() {
             affectedRows = static_cast<std::uint64_t>(net.ReadFieldLength());
             insertId = static_cast<std::uint64_t>(net.ReadFieldLength());
             if (IsProtocol41() || (serverCapabilities & CLIENT_TRANSACTIONS))
-                serverStatus = SignExtend16(net.ReadUInt16());
+                serverStatus = static_cast<std::uint32_t>(SignExtend16(net.ReadUInt16()));
             if (IsProtocol41()) warningCount = net.ReadUInt16();
             info = ReadOkInfo();
             return;
@@ -114,9 +111,8 @@ void TMySqlSession::ReadColumnDefinitions(std::uint32_t count, std::vector<TMySq
     for (;;) {
         net.ReceiveRow();
         auto packet = net.GetRowBytes();
-        if (!packet.empty() && packet[0] == 0xFE && packet.size() <= 8) {
-            if (packet.size() >= 3) warningCount = static_cast<std::uint32_t>(packet[1] | (packet[2] << 8));
-            if (packet.size() >= 5) serverStatus = SignExtend16(static_cast<std::uint16_t>(packet[3] | (packet[4] << 8)));
+        if (IsEndOfData(packet, IsProtocol41())) {
+            ReadEndOfData(packet, warningCount, serverStatus);
             net.SetEof();
             break;
         }
@@ -211,11 +207,11 @@ void TMySqlSession::FreeQuery() {
 
 void TMySqlSession::SkipRows() {
     if (status == msUseResult || status == msGetResult) {
+        const bool protocol41 = IsProtocol41();
         if (net.GetCompress()) {
             for (;;) {
                 net.ReceiveRow();
-                auto p = net.GetRowBytes();
-                if (!p.empty() && p[0] == 0xFE && p.size() <= 8) break;
+                if (IsEndOfData(net.GetRowBytes(), protocol41)) break;
             }
         } else {
             for (;;) {
@@ -226,7 +222,7 @@ void TMySqlSession::SkipRows() {
                 std::uint8_t first = 0;
                 std::size_t length = net.SkipRow(first);
                 const bool onePiece = static_cast<std::uint8_t>(net.GetPacketNumber() - before) == 1;
-                if (first == 0xFE && length <= 8 && onePiece) break;
+                if (onePiece && IsEndOfData(first, length, protocol41)) break;
             }
         }
     }
@@ -265,8 +261,8 @@ std::string TMySqlSession::Statistics() {
 void TMySqlSession::Ping() { SimpleCommand(scPing, nullptr, 0, false); }
 
 void TMySqlSession::Kill(std::uint32_t id) {
-    const std::uint8_t data[4] = {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
-                                  static_cast<std::uint8_t>(id >> 16), static_cast<std::uint8_t>(id >> 24)};
+    std::uint8_t data[4];
+    StoreLE(data, id, 4);
     SimpleCommand(scProcessKill, data, sizeof data, false);
 }
 

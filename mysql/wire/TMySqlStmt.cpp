@@ -7,50 +7,9 @@
 #include "mysql/wire/MySqlTypes.h"
 #include "mysql/wire/TMySqlResultSet.h"
 #include "mysql/wire/TMySqlSession.h"
+#include "mysql/wire/WireCodec.h"
 
 namespace brevant {
-
-namespace {
-
-constexpr int CR_NO_PREPARE_STMT = 2029;
-constexpr int CR_PARAMS_NOT_BOUND = 2030;
-constexpr int CR_INVALID_PARAMETER_NO = 2033;
-
-void Put(std::vector<std::uint8_t>& b, std::uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-void PutLength(std::vector<std::uint8_t>& b, std::uint64_t n) {
-    if (n <= 250) {
-        b.push_back(static_cast<std::uint8_t>(n));
-    } else if (n <= 0xFFFF) {
-        b.push_back(0xFC);
-        Put(b, n, 2);
-    } else if (n <= 0xFFFFFF) {
-        b.push_back(0xFD);
-        Put(b, n, 3);
-    } else {
-        b.push_back(0xFE);
-        Put(b, n, 8);
-    }
-}
-
-// Width of the fixed-size binary types; 0 for the length-encoded ones.
-std::size_t FixedWidth(std::uint8_t type) {
-    switch (type) {
-        case MYSQL_TYPE_TINY: return 1;
-        case MYSQL_TYPE_SHORT:
-        case MYSQL_TYPE_YEAR: return 2;
-        case MYSQL_TYPE_LONG:
-        case MYSQL_TYPE_INT24:
-        case MYSQL_TYPE_FLOAT: return 4;
-        case MYSQL_TYPE_LONGLONG:
-        case MYSQL_TYPE_DOUBLE: return 8;
-        default: return 0;
-    }
-}
-
-}  // namespace
 
 TMySqlStmt::TMySqlStmt(TMySqlSession* session) : fsession(session) {
     if (fsession) fsession->FStmts.push_back(this);
@@ -65,7 +24,7 @@ TMySqlStmt::~TMySqlStmt() {
 }
 
 void TMySqlStmt::Detach() {
-    if (FResult) FResult->fsession = nullptr;
+    if (FResult) FResult->Detach();
     fsession = nullptr;
 }
 
@@ -101,8 +60,8 @@ void TMySqlStmt::SendLongData(std::uint32_t param, const char* data, std::size_t
     if (param >= ParamCount()) throw EMySqlException(CR_INVALID_PARAMETER_NO);
     std::vector<std::uint8_t> payload;
     payload.reserve(6 + length);
-    Put(payload, FStmtId, 4);
-    Put(payload, param, 2);
+    AppendLE(payload, FStmtId, 4);
+    AppendLE(payload, param, 2);
     payload.insert(payload.end(), data, data + length);
     fsession->SimpleCommand(scLongData, payload.data(), payload.size(), true);  // no answer
     FLongDataSent[param] = true;
@@ -116,9 +75,9 @@ void TMySqlStmt::Execute() {
     TMySqlSession& s = *fsession;
 
     std::vector<std::uint8_t> payload;
-    Put(payload, FStmtId, 4);
-    payload.push_back(0);  // no cursor
-    Put(payload, 1, 4);    // iteration count
+    AppendLE(payload, FStmtId, 4);
+    payload.push_back(0);     // no cursor
+    AppendLE(payload, 1, 4);  // iteration count
     const std::uint32_t n = ParamCount();
     if (n) {
         std::vector<std::uint8_t> nullBitmap((n + 7) / 8, 0);
@@ -137,11 +96,11 @@ void TMySqlStmt::Execute() {
             if ((nullBitmap[i / 8] >> (i % 8)) & 1) continue;
             if (FLongDataSent[i]) continue;  // its value went ahead with scLongData
             const auto* data = static_cast<const std::uint8_t*>(b.Buffer);
-            if (std::size_t w = FixedWidth(b.BufferType)) {
+            if (std::size_t w = BinaryTypeWidth(b.BufferType)) {
                 payload.insert(payload.end(), data, data + w);
             } else {
                 const std::size_t len = b.Length ? *b.Length : b.BufferLength;
-                PutLength(payload, len);
+                AppendLengthEncoded(payload, len);
                 if (len) payload.insert(payload.end(), data, data + len);
             }
         }
@@ -194,8 +153,7 @@ int TMySqlStmt::FetchColumn(TMySqlStmtBind* bind, std::uint32_t column, std::uin
 void TMySqlStmt::FreeResult() {
     if (!FResult) return;
     if (fsession && !FResult->Eof() && fsession->FResultSet == FResult.get()) {
-        FResult->fsession = nullptr;
-        fsession->FResultSet = nullptr;
+        FResult->Detach();
         fsession->FreeQuery();
     }
     FResult.reset();
@@ -207,8 +165,8 @@ void TMySqlStmt::Close() {
     FPrepared = false;
     FreeResult();
     if (!fsession) return;
-    std::uint8_t id[4] = {static_cast<std::uint8_t>(FStmtId), static_cast<std::uint8_t>(FStmtId >> 8),
-                          static_cast<std::uint8_t>(FStmtId >> 16), static_cast<std::uint8_t>(FStmtId >> 24)};
+    std::uint8_t id[4];
+    StoreLE(id, FStmtId, 4);
     fsession->SimpleCommand(scCloseStmt, id, sizeof id, true);  // the server does not answer
 }
 

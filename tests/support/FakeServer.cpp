@@ -6,7 +6,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 namespace brevant::test {
@@ -66,6 +69,14 @@ void FakeConnection::Write(const Bytes& payload, std::uint8_t sequence) {
 
 void FakeConnection::WriteRaw(const Bytes& bytes) { WriteFully(fd_, bytes.data(), bytes.size()); }
 
+void FakeConnection::ShutdownAndDrain() {
+    if (fd_ < 0) return;
+    ::shutdown(fd_, SHUT_WR);
+    std::uint8_t sink[4096];
+    while (::recv(fd_, sink, sizeof sink, 0) > 0) {
+    }
+}
+
 void FakeConnection::Close() {
     if (fd_ >= 0) {
         ::shutdown(fd_, SHUT_RDWR);
@@ -98,7 +109,9 @@ FakeServer::~FakeServer() {
 }
 
 FakeServer& FakeServer::Send(Bytes payload, std::uint8_t sequence) {
-    return Do([payload = std::move(payload), sequence](FakeConnection& c) { c.Write(payload, sequence); });
+    Do([payload, sequence](FakeConnection& c) { c.Write(payload, sequence); });
+    steps_.back().packet = FakePacket{sequence, std::move(payload)};
+    return *this;
 }
 
 FakeServer& FakeServer::SendRaw(Bytes bytes) {
@@ -123,13 +136,39 @@ FakeServer& FakeServer::Close() {
 }
 
 FakeServer& FakeServer::Do(Step step) {
-    steps_.push_back(std::move(step));
+    steps_.push_back({std::move(step), std::nullopt});
     return *this;
 }
 
-FakeServer& FakeServer::FailAt(std::size_t step) {
-    failAt_ = step;
+FakeServer& FakeServer::Inject(std::size_t step, FakeFault fault) {
+    faultStep_ = step;
+    fault_ = fault;
     return *this;
+}
+
+const char* FakeFaultName(FakeFault fault) {
+    switch (fault) {
+        case FakeFault::Closed: return "connection closed";
+        case FakeFault::CutShort: return "packet cut short";
+        case FakeFault::WrongSequence: return "wrong sequence number";
+    }
+    return "?";
+}
+
+bool FakeServer::RunFaulty(std::size_t index, FakeConnection& conn) {
+    const std::optional<FakePacket>& packet = steps_[index].packet;
+    if (fault_ == FakeFault::Closed || !packet) return false;  // closed instead of the step
+    if (fault_ == FakeFault::CutShort) {
+        const Bytes& p = packet->payload;
+        const Bytes header = {static_cast<std::uint8_t>(p.size()), static_cast<std::uint8_t>(p.size() >> 8),
+                              static_cast<std::uint8_t>(p.size() >> 16), packet->sequence};
+        conn.WriteRaw(header);
+        conn.WriteRaw(Bytes(p.begin(), p.begin() + static_cast<std::ptrdiff_t>(p.size() / 2)));
+    } else {
+        conn.Write(packet->payload, static_cast<std::uint8_t>(packet->sequence + 1));
+    }
+    conn.ShutdownAndDrain();
+    return false;
 }
 
 void FakeServer::Start() {
@@ -154,8 +193,11 @@ void FakeServer::Run() {
     FakeConnection conn(fd);
     try {
         for (std::size_t i = 0; i < steps_.size(); ++i) {
-            if (i == failAt_) break;
-            steps_[i](conn);
+            if (i == faultStep_) {
+                if (!RunFaulty(i, conn)) break;
+                continue;
+            }
+            steps_[i].run(conn);
         }
     } catch (const std::exception& e) {
         error_ = e.what();
@@ -237,6 +279,39 @@ Bytes AuthMoreData(const Bytes& data) {
     Bytes b{0x01};
     b.insert(b.end(), data.begin(), data.end());
     return b;
+}
+
+int OpenDescriptorCount() {
+    int n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+}
+
+void ExpectFaultAtEveryStep(const std::function<void(FakeServer&)>& script,
+                            const std::function<FaultOutcome(int port)>& client) {
+    FakeServer probe;
+    script(probe);
+    for (std::size_t step = 0; step < probe.StepCount(); ++step) {
+        for (FakeFault fault : {FakeFault::Closed, FakeFault::CutShort, FakeFault::WrongSequence}) {
+            if (fault != FakeFault::Closed && !probe.SendsPacket(step)) continue;
+            SCOPED_TRACE(testing::Message() << "step " << step << ": " << FakeFaultName(fault));
+            const int before = OpenDescriptorCount();
+            FaultOutcome outcome;
+            {
+                FakeServer server;
+                script(server);
+                server.Inject(step, fault);
+                server.Start();
+                outcome = client(server.Port());
+                server.Finish();
+            }
+            const int expected = fault == FakeFault::WrongSequence ? 1156 : 2013;
+            EXPECT_TRUE(outcome.failed) << "the client reported success";
+            EXPECT_EQ(outcome.code, expected) << outcome.message;
+            EXPECT_FALSE(outcome.transportOpen) << "the failed client keeps its connection";
+            EXPECT_EQ(OpenDescriptorCount(), before) << "a descriptor was left open";
+        }
+    }
 }
 
 }  // namespace brevant::test

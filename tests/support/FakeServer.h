@@ -13,12 +13,15 @@
 //   ... connect the client to server.Port() ...
 //   EXPECT_EQ(server.Finish(), "");   // empty when every step ran as scripted
 //
-// FailAt(n) closes the connection instead of running step n, for "error at
-// step N" loops.
+// Inject(n, fault) puts a fault into step n: the connection closed instead of
+// the step, or the packet the step sends cut short or sent with the wrong
+// sequence number. ExpectFaultAtEveryStep runs a whole exchange once per step
+// and fault and checks that the client fails cleanly every time.
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,6 +39,8 @@ struct FakePacket {
 class FakeConnection {
 public:
     explicit FakeConnection(int fd) : fd_(fd) {}
+    /// Stops sending and reads until the client closes (or the read times out).
+    void ShutdownAndDrain();
     /// Reads one plain (uncompressed) packet; throws std::runtime_error on EOF.
     FakePacket Read();
     void Write(const Bytes& payload, std::uint8_t sequence);
@@ -45,6 +50,14 @@ public:
 private:
     int fd_;
 };
+
+/// What can go wrong at one step of a scripted exchange.
+enum class FakeFault {
+    Closed,         // the connection is closed instead of the step
+    CutShort,       // the packet of a sending step stops half-way, then the server stops sending
+    WrongSequence,  // the packet of a sending step carries the next sequence number
+};
+const char* FakeFaultName(FakeFault fault);
 
 class FakeServer {
 public:
@@ -65,9 +78,15 @@ public:
     FakeServer& Reply(std::function<std::vector<FakePacket>(const FakePacket&)> reply);
     FakeServer& Close();
     FakeServer& Do(Step step);
-    FakeServer& FailAt(std::size_t step);
+    /// Runs the script up to `step` and puts `fault` into it. CutShort and
+    /// WrongSequence apply to steps that send a packet (Send); after the fault the
+    /// server sends nothing more and waits for the client to close.
+    FakeServer& Inject(std::size_t step, FakeFault fault);
+    FakeServer& FailAt(std::size_t step) { return Inject(step, FakeFault::Closed); }
 
     std::size_t StepCount() const { return steps_.size(); }
+    /// True for a step that sends one packet.
+    bool SendsPacket(std::size_t step) const { return steps_.at(step).packet.has_value(); }
 
     void Start();
     /// Waits for the script to end (the client must have closed or the script
@@ -76,11 +95,18 @@ public:
 
 private:
     void Run();
+    /// Runs step `index` with the injected fault; false when the script stops there.
+    bool RunFaulty(std::size_t index, FakeConnection& conn);
 
+    struct ScriptStep {
+        Step run;
+        std::optional<FakePacket> packet;  // what a sending step sends
+    };
     int listenFd_ = -1;
     int port_ = 0;
-    std::vector<Step> steps_;
-    std::size_t failAt_ = static_cast<std::size_t>(-1);
+    std::vector<ScriptStep> steps_;
+    std::size_t faultStep_ = static_cast<std::size_t>(-1);
+    FakeFault fault_ = FakeFault::Closed;
     std::thread thread_;
     std::string error_;
     std::atomic<bool> started_{false};
@@ -136,5 +162,26 @@ Bytes AuthSwitch(const std::string& plugin, const Bytes& data);
 Bytes AuthMoreData(const Bytes& data);
 /// Length-encoded integer as the protocol writes it.
 void AppendLengthEncoded(Bytes& out, std::uint64_t value);
+
+/// How the client's side of one faulty run ended.
+struct FaultOutcome {
+    bool failed = false;  // the client reported an error (false: it claimed success)
+    int code = 0;
+    std::string message;
+    bool transportOpen = false;  // the client still holds its connection after failing
+};
+
+/// Runs the exchange that `script` builds once per step and fault: the connection
+/// closed at each step, and each packet the server sends cut short and sent with
+/// the wrong sequence number. `client` runs the client's side against the port
+/// and says how it ended. Every run must end in an error with the code the fault
+/// calls for (2013 for a lost or cut connection, 1156 for packets out of order),
+/// with the transport closed and no descriptor left behind; a hang ends in the
+/// timeouts of both sides and fails the same way.
+void ExpectFaultAtEveryStep(const std::function<void(FakeServer&)>& script,
+                            const std::function<FaultOutcome(int port)>& client);
+
+/// Open file descriptors of this process.
+int OpenDescriptorCount();
 
 }  // namespace brevant::test

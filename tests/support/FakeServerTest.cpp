@@ -75,3 +75,34 @@ TEST(FakeServer, FailAtClosesInsteadOfTheStepAndAnEarlyCloseIsReported) {
     c2.Close();
     EXPECT_NE(early.Finish(), "");
 }
+
+TEST(FakeServer, InjectedFaultsChangeOnlyTheirStep) {
+    // The packet of step 2 as the client sees it under each fault.
+    struct Case {
+        FakeFault fault;
+        Bytes header;  // what arrives of the packet (header, then payload bytes)
+        std::size_t payloadBytes;
+    } cases[] = {
+        {FakeFault::CutShort, {7, 0, 0, 2}, 3},
+        {FakeFault::WrongSequence, {7, 0, 0, 3}, 7},
+        {FakeFault::Closed, {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(FakeFaultName(c.fault));
+        FakeServer server;
+        server.Send(Greeting().Payload(), 0).Expect().Send(OkPacket().Payload(), 2).Inject(2, c.fault);
+        server.Start();
+        int fd = ConnectTo(server.Port());
+        ASSERT_GE(fd, 0);
+        FakeConnection client(fd);
+        client.Read();
+        client.Write({0xAA}, 1);
+        Bytes received;
+        std::uint8_t byte;
+        while (::recv(fd, &byte, 1, 0) == 1) received.push_back(byte);
+        client.Close();
+        EXPECT_EQ(server.Finish(), "");
+        ASSERT_EQ(received.size(), c.header.size() + c.payloadBytes);
+        EXPECT_EQ(Bytes(received.begin(), received.begin() + static_cast<std::ptrdiff_t>(c.header.size())), c.header);
+    }
+}

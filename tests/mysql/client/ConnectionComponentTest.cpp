@@ -520,7 +520,9 @@ TEST_F(ComponentTest, LocalFailoverRepeatsConnectAndStartTransaction) {
         EXPECT_EQ(causes, std::vector<TConnLostCause>{c.cause});
         EXPECT_TRUE(conn.Connected());
         EXPECT_EQ(std::count(api.statements.begin(), api.statements.end(), c.lost), 2);
-        if (c.cause == clTransStart) EXPECT_TRUE(conn.InTransaction());
+        if (c.cause == clTransStart) {
+            EXPECT_TRUE(conn.InTransaction());
+        }
         conn.Close();
     }
 }

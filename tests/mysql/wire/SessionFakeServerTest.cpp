@@ -383,32 +383,135 @@ TEST(SessionFake, GreetingWithoutPluginAuthAndCharsets) {
     }
 }
 
-TEST(SessionFake, EveryStepFailingEndsInAnError) {
-    // The caching_sha2 full path, with the connection closed at each step in turn:
-    // the client fails cleanly every time (no hang, no crash, no false success).
+/// The client side of a connect in a faulty run.
+test::FaultOutcome ConnectOutcome(int port, const std::string& password = kPassword) {
+    Client c;
+    c.session.connectTimeout = 5;
+    c.session.charset = "utf8";
+    test::FaultOutcome o;
+    try {
+        c.session.Connect(u"127.0.0.1", u"bob", Widen(password), u"", port, u"", 0);
+    } catch (const EMySqlException& e) {
+        o = {true, e.ErrorCode(), e.what()};
+    } catch (const Exception& e) {
+        o = {true, -1, e.what()};
+    }
+    o.transportOpen = o.failed && c.session.net.GetVio() != nullptr;
+    return o;
+}
+
+/// Connect, a statement whose answer is a local-file request that is refused,
+/// then a ping: the first step that does not go as in the fault-free exchange.
+test::FaultOutcome LocalFileOutcome(int port) {
+    TMySQLAPIDirect api;
+    PMYSQL_CON con = api.mysql_init();
+    api.mysql_options(con, MYSQL_OPT_CONNECT_TIMEOUT, 5);
+    test::FaultOutcome o;
+    auto failed = [&](std::uint32_t code) { o = {true, static_cast<int>(code), api.mysql_error(con)}; };
+    if (!api.mysql_real_connect(con, u"127.0.0.1", u"bob", u"pw", u"", port, u"", 0)) {
+        failed(api.mysql_errno(con));
+        o.transportOpen = TMySQLAPIDirect::Session(con)->net.GetVio() != nullptr;
+    } else if (api.mysql_real_query(con, "SELECT 1", 8) != 1083) {
+        failed(api.mysql_errno(con));
+    } else if (api.mysql_ping(con) != 0) {
+        failed(api.mysql_errno(con));
+    }
+    api.mysql_close(con);
+    return o;
+}
+
+TEST(SessionFake, EveryExchangeFailsCleanlyAtEveryStep) {
+    // Each scripted exchange, with the connection closed, a packet cut short and
+    // a packet out of sequence at each step in turn: the client fails with the
+    // fault's code every time, never hangs, never claims success, keeps nothing open.
     RsaTestKey key(1024);
-    auto script = [&](FakeServer& s) {
-        s.Send(Greeting().Version("8.0.5").Scramble(kScramble).Plugin("caching_sha2_password").Payload(), 0)
-            .Expect()
-            .Send({0x01, 0x04}, 2)
-            .Expect()
-            .Send(AuthMoreData(Text(key.PublicPem())), 4)
-            .Expect()
-            .Send(OkPacket().Payload(), 6);
+    const Bytes pem = Text(key.PublicPem());
+    const std::uint32_t pre41 = 0xF7FF & ~(CLIENT_PROTOCOL_41 | CLIENT_SECURE_CONNECTION | CLIENT_PLUGIN_AUTH);
+    Bytes question = {4, 'P', 'w', ':', 0};
+    struct Case {
+        const char* name;
+        std::function<void(FakeServer&)> script;
+        std::function<test::FaultOutcome(int)> client;
+    } cases[] = {
+        {"caching_sha2 fast",
+         [&](FakeServer& s) {
+             s.Send(Greeting().Version("8.0.5").Scramble(kScramble).Plugin("caching_sha2_password").Payload(), 0)
+                 .Expect()
+                 .Send({0x01, 0x03}, 2)
+                 .Send(OkPacket().Payload(), 3);
+         },
+         [](int port) { return ConnectOutcome(port); }},
+        {"caching_sha2 full",
+         [&](FakeServer& s) {
+             s.Send(Greeting().Version("8.0.5").Scramble(kScramble).Plugin("caching_sha2_password").Payload(), 0)
+                 .Expect()
+                 .Send({0x01, 0x04}, 2)
+                 .Expect()
+                 .Send(AuthMoreData(pem), 4)
+                 .Expect()
+                 .Send(OkPacket().Payload(), 6);
+         },
+         [](int port) { return ConnectOutcome(port); }},
+        {"sha256",
+         [&](FakeServer& s) {
+             s.Send(Greeting().Scramble(kScramble).Plugin("sha256_password").Payload(), 0)
+                 .Expect()
+                 .Send(AuthMoreData(WithZero(pem)), 2)
+                 .Expect()
+                 .Send(OkPacket().Payload(), 4);
+         },
+         [](int port) { return ConnectOutcome(port); }},
+        {"auth switch",
+         [&](FakeServer& s) {
+             s.Send(Greeting().Scramble(kScramble).Plugin("caching_sha2_password").Payload(), 0)
+                 .Expect()
+                 .Send(AuthSwitch("mysql_native_password", WithZero(kSwitchScramble)), 2)
+                 .Expect()
+                 .Send(OkPacket().Payload(), 4);
+         },
+         [](int port) { return ConnectOutcome(port); }},
+        {"dialog",
+         [&](FakeServer& s) {
+             s.Send(Greeting().Payload(), 0)
+                 .Expect()
+                 .Send(AuthSwitch("dialog", question), 2)
+                 .Expect()
+                 .Send(question, 4)
+                 .Expect()
+                 .Send(OkPacket().Payload(), 6);
+         },
+         [](int port) { return ConnectOutcome(port); }},
+        {"local file",
+         [&](FakeServer& s) {
+             s.Send(Greeting().Payload(), 0)
+                 .Expect()
+                 .Send(OkPacket().Payload(), 2)
+                 .Expect()
+                 .Send(Bytes{0xFB, '/', 'e', 't', 'c', '/', 'p', 'a', 's', 's', 'w', 'd'}, 1)
+                 .Expect()
+                 .Send(test::ErrPacket(1083, "42000", "Field separator argument is not what is expected"), 3)
+                 .Expect()
+                 .Send(OkPacket().Payload(), 1);
+         },
+         LocalFileOutcome},
+        {"old protocol",
+         [&](FakeServer& s) {
+             s.Send(Greeting().Scramble(kScramble).Capabilities(pre41).Payload(), 0)
+                 .Expect()
+                 .Send(Bytes{0x00, 0x00, 0x00, 0x02, 0x00}, 2);
+         },
+         [](int port) { return ConnectOutcome(port); }},
     };
-    FakeServer probe;
-    script(probe);
-    const std::size_t steps = probe.StepCount();
-    for (std::size_t step = 0; step < steps; ++step) {
-        SCOPED_TRACE(step);
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        // The exchange itself succeeds: the faults are what make it fail.
         FakeServer server;
-        script(server);
-        server.FailAt(step);
+        tc.script(server);
         server.Start();
-        Client c;
-        EXPECT_FALSE(c.Connect(server));
-        EXPECT_EQ(c.code, 2013) << c.error;
-        server.Finish();
+        test::FaultOutcome clean = tc.client(server.Port());
+        EXPECT_FALSE(clean.failed) << clean.message;
+        EXPECT_EQ(server.Finish(), "");
+        test::ExpectFaultAtEveryStep(tc.script, tc.client);
     }
 }
 
