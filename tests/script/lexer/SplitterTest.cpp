@@ -139,14 +139,14 @@ TEST(TMyScriptProcessorTest, StopErrorAndDelimiterCarryOver) {
     EXPECT_FALSE(proc.ExecuteNext());
 
     // A new script starts again from the script's own delimiter.
-    proc.AttachText(u"select 1;\fselect 2;");
+    proc.AttachText(u"select 1;\x02select 2;");
     EXPECT_TRUE(proc.ExecuteNext());
     EXPECT_EQ(proc.CurrDelimiter(), u";");
     try {
         proc.ExecuteNext();
         ADD_FAILURE() << "no error";
     } catch (const EParserError& e) {
-        EXPECT_EQ(e.Message(), u"Parser: The unknown symbol $000C  '\f'");
+        EXPECT_EQ(e.Message(), u"Parser: The unknown symbol $0002  '\x02'");
     }
 }
 
