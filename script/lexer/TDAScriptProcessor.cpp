@@ -1,5 +1,7 @@
 #include "script/lexer/TDAScriptProcessor.h"
 
+#include <algorithm>
+
 #include "script/lexer/TParser.h"
 
 namespace brevant {
@@ -57,17 +59,38 @@ void TDAScriptProcessor::CheckLexem(int code, UStringView text) {
     lastLexemLine_ = parser_->CurrLine();
 }
 
-bool TDAScriptProcessor::MatchesDelimiter(int code, UStringView text, bool prevIsFirstChar, bool& dropLast) {
-    if (code == lcString || code == lcBlank) return false;
-    if (text == UStringView(currDelimiter_)) return !IsSpecificSQL(statementType_);
-    if (currDelimiter_.size() == 2 && prevIsFirstChar && text.size() == 1 && text[0] == currDelimiter_[1]) {
-        if (IsSpecificSQL(statementType_)) return false;
-        dropLast = true;
+bool TDAScriptProcessor::MatchesDelimiter(int code, std::int64_t& matchStart) {
+    TParser& parser = *parser_;
+    // Quotes and comments hide the delimiter. Every other token is plain text in which
+    // it is looked for, also where it sticks to a word ("END$$", "p$$") or is made of
+    // several symbols ("//"): a match may begin in the tokens just before, as long as no
+    // blank, comment or quote lies between.
+    if (code == lcBlank || code == lcComment || code == lcString ||
+        (code == lcIdent && !parser.Token().empty() && parser.Token()[0] == u'`')) {
+        runStart_ = -1;
+        return false;
+    }
+    const std::int64_t tokenStart = parser.PrevPos(), tokenEnd = parser.CurrPos();
+    if (runStart_ < 0) runStart_ = tokenStart;
+    const auto length = static_cast<std::int64_t>(currDelimiter_.size());
+    const std::int64_t from = std::max(runStart_, tokenStart - (length - 1));
+    const std::size_t at = parser.Text(from, tokenEnd).find(currDelimiter_);
+    if (at != UStringView::npos) {
+        // The BEGIN ... END count keeps a routine body together only under the script's
+        // own delimiter: one set by a DELIMITER command always ends the statement, so
+        // that a miscounted body cannot swallow the rest of the script.
+        const bool own = currDelimiter_ == Delimiter;
+        if (own && IsSpecificSQL(statementType_)) return false;
+        matchStart = from + static_cast<std::int64_t>(at);
+        if (matchStart + length < tokenEnd) parser.BackTo(matchStart + length);  // the rest is read again
         return true;
     }
-    if (code == lxSlash && SlashIsDelimiter() && currDelimiter_ == Delimiter && parser_->PrevCol() == 0) {
-        const int next = parser_->PeekChar();
-        return next < 0 || next == u'\n' || next == u'\r';
+    if (code == lxSlash && SlashIsDelimiter() && currDelimiter_ == Delimiter && parser.PrevCol() == 0) {
+        const int next = parser.PeekChar();
+        if (next < 0 || next == u'\n' || next == u'\r') {
+            matchStart = tokenStart;
+            return true;
+        }
     }
     return false;
 }
@@ -93,7 +116,7 @@ bool TDAScriptProcessor::ExecuteNext() {
         TScriptStatement st;
         bool started = false;
         bool onlyComments = true;
-        bool prevIsFirstChar = false;  // the last token was the first character of the delimiter
+        runStart_ = -1;
         int code;
         for (;;) {
             if (FastScan && started && IsPlainStatement()) {
@@ -103,7 +126,7 @@ bool TDAScriptProcessor::ExecuteNext() {
                 scan.LastLexemLine = lastLexemLine_;
                 if (!parser.SkipPlain(scan).empty()) {
                     lastLexemLine_ = scan.LastLexemLine;
-                    prevIsFirstChar = false;
+                    runStart_ = -1;
                 }
             }
             code = parser.GetNextToken();
@@ -137,17 +160,14 @@ bool TDAScriptProcessor::ExecuteNext() {
                 inCommand = false;
             }
 
-            bool dropLast = false;
+            std::int64_t endPos = parser.PrevPos();
             bool end = delimiterState_ == dsSet || code == lcEnd;
-            if (!end && !inCommand) end = MatchesDelimiter(code, text, prevIsFirstChar, dropLast);
+            if (!end && !inCommand) end = MatchesDelimiter(code, endPos);
             if (end) {
-                st.EndPos = parser.PrevPos();
+                // A delimiter lies on one line: it starts on the line of the token that ends it.
+                st.EndPos = endPos;
                 st.EndLine = parser.PrevLine();
-                st.EndCol = parser.PrevCol();
-                if (dropLast) {  // the delimiter's first character ends the text
-                    --st.EndPos;
-                    --st.EndCol;
-                }
+                st.EndCol = parser.PrevCol() - (parser.PrevPos() - endPos);
                 break;
             }
 
@@ -161,8 +181,6 @@ bool TDAScriptProcessor::ExecuteNext() {
             }
             if (code != lcBlank && code != lcComment) onlyComments = false;
             CheckLexem(code, text);
-            prevIsFirstChar = currDelimiter_.size() == 2 && code != lcString && text.size() == 1 &&
-                              text[0] == currDelimiter_[0];
         }
 
         bool omit = false;

@@ -87,11 +87,14 @@ protected:
 
 private:
     void Attached();
-    bool MatchesDelimiter(int code, UStringView text, bool prevIsFirstChar, bool& dropLast);
+    /// Does the token just read end the statement? matchStart is then where the
+    /// delimiter begins; text of the token after the delimiter is read again.
+    bool MatchesDelimiter(int code, std::int64_t& matchStart);
 
     std::unique_ptr<TParser> parser_;
     UString currDelimiter_ = u";";
     UString newDelimiter_;
+    std::int64_t runStart_ = -1;  // start of the run of plain tokens the last token ends, or -1
 };
 
 }  // namespace brevant

@@ -47,6 +47,9 @@ public:
     int TokenCode() const { return tokenCode_; }
     /// Goes back one token: the next read returns the last token again.
     void Back();
+    /// Moves the reading position back to pos inside the token last read, which must
+    /// not hold a line break: the rest of that token is read again.
+    void BackTo(std::int64_t pos) { currPos_ = pos; }
     /// Back to the start of the text (a stream is read again from where it started).
     void ToBegin();
     /// Reads up to and including the next token with the code; with skipBrackets a token

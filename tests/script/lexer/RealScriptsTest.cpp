@@ -81,5 +81,40 @@ TEST(RealScriptsTest, CommentsAndBlanks) {
     });
 }
 
+// Routines under a delimiter set by DELIMITER: the delimiter ends the statement whatever
+// the BEGIN ... END count says, and wherever it stands outside quotes and comments.
+TEST(RealScriptsTest, SetDelimiterAlwaysEnds) {
+    CheckCases({
+        {"dump ;;: END label subtracts nothing, the next routine still splits",
+         u"DELIMITER ;;\nCREATE PROCEDURE p1()\nlbl: BEGIN\n  SELECT 1;\nEND lbl ;;\nDELIMITER ;\n"
+         u"DELIMITER ;;\nCREATE PROCEDURE p2()\nBEGIN\n  SELECT 2;\nEND ;;\nDELIMITER ;\nSELECT 3;\n",
+         {u"[omit]DELIMITER ;;", u"CREATE PROCEDURE p1()\nlbl: BEGIN\n  SELECT 1;\nEND lbl ",
+          u"[omit]DELIMITER ;", u"[omit]DELIMITER ;;", u"CREATE PROCEDURE p2()\nBEGIN\n  SELECT 2;\nEND ",
+          u"[omit]DELIMITER ;", u"SELECT 3"}},
+        {"dump ;;: a column named begin inside a trigger body",
+         u"DELIMITER ;;\nCREATE TRIGGER t BEFORE INSERT ON x FOR EACH ROW BEGIN\n  SET NEW.begin = 1;\nEND ;;\n"
+         u"DELIMITER ;\nINSERT INTO x VALUES (1);\n",
+         {u"[omit]DELIMITER ;;", u"CREATE TRIGGER t BEFORE INSERT ON x FOR EACH ROW BEGIN\n  SET NEW.begin = 1;\nEND ",
+          u"[omit]DELIMITER ;", u"INSERT INTO x VALUES (1)"}},
+        {"export $$: END$$ and names stuck to the delimiter",
+         u"DELIMITER $$\r\nDROP PROCEDURE IF EXISTS p$$\r\nCREATE PROCEDURE p()\r\nBEGIN\r\n  SELECT 1 AS x;\r\nEND$$\r\n"
+         u"SELECT 1 AS x$$\r\nDELIMITER ;\r\nSELECT '$$';\r\n",
+         {u"[omit]DELIMITER $$", u"DROP PROCEDURE IF EXISTS p", u"CREATE PROCEDURE p()\r\nBEGIN\r\n  SELECT 1 AS x;\r\nEND",
+          u"SELECT 1 AS x", u"[omit]DELIMITER ;", u"SELECT '$$'"}},
+        {"hand-written //: a nested block miscounted would not matter",
+         u"DELIMITER //\nCREATE FUNCTION f() RETURNS int\nBEGIN\n  BEGIN SELECT 1; END;\n  RETURN 1;\nEND//\n"
+         u"CREATE PROCEDURE q() SELECT 2//\nDELIMITER ;\n",
+         {u"[omit]DELIMITER //", u"CREATE FUNCTION f() RETURNS int\nBEGIN\n  BEGIN SELECT 1; END;\n  RETURN 1;\nEND",
+          u"CREATE PROCEDURE q() SELECT 2", u"[omit]DELIMITER ;"}},
+        {"the rest of a word after the delimiter starts the next statement",
+         u"DELIMITER $$\nselect 1 as x$$select 2$$$\n", {u"[omit]DELIMITER $$", u"select 1 as x", u"select 2", u"$\n"}},
+        {"quotes and comments hide a set delimiter",
+         u"DELIMITER $$\nselect '$$', `a$$b`, \"$$\" -- $$\n /* $$ */ # $$\n$$",
+         {u"[omit]DELIMITER $$", u"select '$$', `a$$b`, \"$$\" -- $$\n /* $$ */ # $$\n"}},
+        {"a delimiter of three symbols across tokens",
+         u"DELIMITER |||\nselect 1 || 2|||select 3 |||", {u"[omit]DELIMITER |||", u"select 1 || 2", u"select 3 "}},
+    });
+}
+
 }  // namespace
 }  // namespace brevant
