@@ -44,19 +44,57 @@ void TDAScriptProcessor::Reset() {
     tokenCount_ = 0;
 }
 
+bool TDAScriptProcessor::IsVersionedComment(UStringView text) {
+    return text.starts_with(u"/*!") || text.starts_with(u"/*M!");
+}
+
+bool TDAScriptProcessor::IsDelimiterWord(int code, UStringView text) {
+    return code == lxDELIMITER || (code == lcIdent && SameTextAscii(text, u"DELIMITER"));
+}
+
 void TDAScriptProcessor::CheckLexem(int code, UStringView text) {
     if (code == lcBlank || code == lcComment) return;
-    // DELIMITER is a command only where no other word precedes it on its line, as in
-    // the mysql client. Elsewhere it is a name (a column called delimiter), and taking
-    // it for a command would swallow the statement and change the delimiter.
-    const bool firstOnLine = tokenCount_ == 0 || parser_->PrevLine() > lastLexemLine_;
-    if (firstOnLine && statementType_ != ST_SPECIFIC_SQL &&
-        (code == lxDELIMITER || (code == lcIdent && SameTextAscii(text, u"DELIMITER")))) {
+    // DELIMITER that begins a statement is the command. One that begins a later line of
+    // an unfinished statement ends that statement first (ExecuteNext), and is then read
+    // again as the first word of the next one.
+    if (tokenCount_ == 0 && IsDelimiterWord(code, text)) {
         delimiterState_ = dsDelimiter;
         statementType_ = ST_DELIMETER;
     }
     ++tokenCount_;
     lastLexemLine_ = parser_->CurrLine();
+}
+
+bool TDAScriptProcessor::DelimiterCommandFollows(std::int64_t statementStart) {
+    TParser& parser = *parser_;
+    // Only where no other word precedes it on its line, as in the mysql client;
+    // elsewhere it is a name (a column called delimiter).
+    if (parser.PrevLine() <= lastLexemLine_) return false;
+    // The command's value follows on the same line after a blank: "delimiter = 1",
+    // "delimiter," or "delimiter" alone on its line are a name.
+    std::int64_t p = parser.CurrPos();
+    int c = parser.CharAt(p);
+    if (c != u' ' && c != u'\t') return false;
+    while (c == u' ' || c == u'\t') c = parser.CharAt(++p);
+    if (c < 0 || c == u'\r' || c == u'\n' || UStringView(u"=,().:").find(static_cast<char16_t>(c)) != UStringView::npos)
+        return false;
+    // The statement so far must be complete enough to end here: not inside brackets (a
+    // column of a CREATE TABLE), nor after an operator or a word that wants an operand.
+    const std::unique_ptr<TParser> pending = CreateParser(parser.Text(statementStart, parser.PrevPos()));
+    pending->OmitComment = true;
+    int depth = 0, last = lcEnd;
+    UString lastText;
+    for (int code; (code = pending->GetNext(lastText)) != lcEnd; last = code) {
+        if (code == lxLeftBracket) ++depth;
+        else if (code == lxRightBracket && depth > 0) --depth;
+    }
+    if (depth > 0) return false;
+    static constexpr int kWantOperand[] = {lxAND, lxAS, lxBY, lxDISTINCT, lxELSE, lxFROM, lxHAVING, lxINTO, lxIS,
+                                           lxJOIN, lxNOT, lxON, lxOR, lxSELECT, lxSET, lxTHEN, lxUPDATE, lxWHEN, lxWHERE,
+                                           lxComma, lxPoint, lxEqual, lxAsterisk, lxColon, lxSlash, lxAt};
+    for (const int w : kWantOperand)
+        if (last == w) return false;
+    return !(last == lcSymbol && UStringView(u"+-<>!&|^~%").find(lastText) != UStringView::npos);
 }
 
 bool TDAScriptProcessor::MatchesDelimiter(int code, std::int64_t& matchStart) {
@@ -116,6 +154,7 @@ bool TDAScriptProcessor::ExecuteNext() {
         TScriptStatement st;
         bool started = false;
         bool onlyComments = true;
+        bool versioned = false;  // holds a versioned comment ("/*!40101 ... */")
         runStart_ = -1;
         int code;
         for (;;) {
@@ -130,7 +169,7 @@ bool TDAScriptProcessor::ExecuteNext() {
                 }
             }
             code = parser.GetNextToken();
-            const UStringView text = parser.Token();
+            UStringView text = parser.Token();
 
             // A DELIMITER command collects its value.
             bool inCommand = true;
@@ -160,6 +199,18 @@ bool TDAScriptProcessor::ExecuteNext() {
                 inCommand = false;
             }
 
+            if (!inCommand && (tokenCount_ > 0 || versioned) && IsDelimiterWord(code, text) &&
+                DelimiterCommandFollows(st.StartPos)) {
+                // The unfinished statement is handed over as it stands; the command is
+                // read again as the next statement.
+                st.EndPos = parser.PrevPos();
+                st.EndLine = parser.PrevLine();
+                st.EndCol = parser.PrevCol();
+                parser.Back();
+                break;
+            }
+            text = parser.Token();  // the look past the word may have moved the text
+
             std::int64_t endPos = parser.PrevPos();
             bool end = delimiterState_ == dsSet || code == lcEnd;
             if (!end && !inCommand) end = MatchesDelimiter(code, endPos);
@@ -178,6 +229,11 @@ bool TDAScriptProcessor::ExecuteNext() {
                 st.StartPos = parser.PrevPos();
                 st.StartLine = parser.PrevLine();
                 st.StartCol = parser.PrevCol();
+            }
+            if (code == lcComment && IsVersionedComment(text)) {
+                // The server runs what it holds: it is a statement of its own.
+                versioned = true;
+                lastLexemLine_ = parser.CurrLine();
             }
             if (code != lcBlank && code != lcComment) onlyComments = false;
             CheckLexem(code, text);

@@ -87,6 +87,12 @@ protected:
 
 private:
     void Attached();
+    static bool IsDelimiterWord(int code, UStringView text);
+    /// "/*!..." or "/*M!...": a comment whose text the server runs.
+    static bool IsVersionedComment(UStringView text);
+    /// Is the DELIMITER word just read, inside an unfinished statement that began at
+    /// statementStart, a DELIMITER command?
+    bool DelimiterCommandFollows(std::int64_t statementStart);
     /// Does the token just read end the statement? matchStart is then where the
     /// delimiter begins; text of the token after the delimiter is read again.
     bool MatchesDelimiter(int code, std::int64_t& matchStart);

@@ -120,8 +120,6 @@ bool TParser::Fill(std::int64_t pos) {
     return true;
 }
 
-int TParser::PeekChar() { return Avail(currPos_) ? At(currPos_) : -1; }
-
 std::int64_t TParser::StreamBytesRead() const { return source_ ? source_->BytesRead() : 0; }
 
 void TParser::NoteLineBreak(std::int64_t pos, char16_t c) {

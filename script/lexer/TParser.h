@@ -63,7 +63,11 @@ public:
     std::int64_t CurrCol() const { return currPos_ - lineStart_; }
     std::int64_t PrevCol() const { return prevPos_ - prevLineStart_; }
     /// The character at the current position without consuming it; -1 at the end.
-    int PeekChar();
+    int PeekChar() { return CharAt(currPos_); }
+    /// The character at pos, at or after the start of the token last read, reading
+    /// further as needed; -1 past the end. Views of the text taken before may no longer
+    /// be valid afterwards.
+    int CharAt(std::int64_t pos) { return Avail(pos) ? At(pos) : -1; }
 
     static bool IsSymbolCode(int code) { return code >= 1 && code <= 28; }
     virtual bool IsMacroAllowed(int code) const { return code != lcString; }

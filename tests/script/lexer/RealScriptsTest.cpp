@@ -116,5 +116,41 @@ TEST(RealScriptsTest, SetDelimiterAlwaysEnds) {
     });
 }
 
+// A DELIMITER line inside an unfinished statement: the statement is handed over as it
+// stands, then the command runs. Nothing is swallowed into the omitted command.
+TEST(RealScriptsTest, DelimiterLineEndsAnUnfinishedStatement) {
+    CheckCases({
+        {"dump ;;: a trigger in versioned comments whose closing ;; is missing",
+         u"DELIMITER ;;\n/*!50003 CREATE*/ /*!50017 DEFINER=`root`@`localhost`*/ /*!50003 TRIGGER t BEFORE INSERT ON x "
+         u"FOR EACH ROW BEGIN\n  SET NEW.a = 1;\nEND */\nDELIMITER ;\nINSERT INTO x VALUES (1);\n",
+         {u"[omit]DELIMITER ;;",
+          u"/*!50003 CREATE*/ /*!50017 DEFINER=`root`@`localhost`*/ /*!50003 TRIGGER t BEFORE INSERT ON x "
+          u"FOR EACH ROW BEGIN\n  SET NEW.a = 1;\nEND */\n",
+          u"[omit]DELIMITER ;", u"INSERT INTO x VALUES (1)"}},
+        {"dump ;;: a routine whose closing ;; is missing",
+         u"DELIMITER ;;\nCREATE DEFINER=`root`@`localhost` PROCEDURE p()\nBEGIN\n  SELECT 1;\nEND\nDELIMITER ;\n",
+         {u"[omit]DELIMITER ;;", u"CREATE DEFINER=`root`@`localhost` PROCEDURE p()\nBEGIN\n  SELECT 1;\nEND\n",
+          u"[omit]DELIMITER ;"}},
+        {"export $$: END without $$ before DELIMITER ;",
+         u"DELIMITER $$\r\nCREATE PROCEDURE p()\r\nBEGIN\r\n  SELECT 1;\r\nEND\r\nDELIMITER ;\r\nCALL p();\r\n",
+         {u"[omit]DELIMITER $$", u"CREATE PROCEDURE p()\r\nBEGIN\r\n  SELECT 1;\r\nEND\r\n", u"[omit]DELIMITER ;",
+          u"CALL p()"}},
+        {"hand-written //: a statement without its ; before DELIMITER //",
+         u"select 1\ndelimiter //\nselect 2//\ndelimiter ;\n",
+         {u"select 1\n", u"[omit]delimiter //", u"select 2", u"[omit]delimiter ;"}},
+        {"comments before a DELIMITER line belong to the omitted command",
+         u"select 1;\n-- next\nDELIMITER $$\nselect 2$$",
+         {u"select 1", u"[omit]-- next\nDELIMITER $$", u"select 2"}},
+        {"DELIMITER inside a string or a comment is no command",
+         u"select 'a\nDELIMITER $$\n', 1 /*\nDELIMITER $$\n*/ -- x\n;select 2;",
+         {u"select 'a\nDELIMITER $$\n', 1 /*\nDELIMITER $$\n*/ -- x\n", u"select 2"}},
+        {"a column named delimiter at a line start",
+         u"CREATE TABLE t (\n  a int,\ndelimiter varchar(10)\n);\nselect a,\ndelimiter from t;\n"
+         u"update t set\ndelimiter = 'x';\nselect 1 as\ndelimiter $$;",
+         {u"CREATE TABLE t (\n  a int,\ndelimiter varchar(10)\n)", u"select a,\ndelimiter from t",
+          u"update t set\ndelimiter = 'x'", u"select 1 as\ndelimiter $$"}},
+    });
+}
+
 }  // namespace
 }  // namespace brevant
