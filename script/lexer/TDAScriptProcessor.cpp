@@ -245,7 +245,10 @@ bool TDAScriptProcessor::ExecuteNext() {
             if (!newDelimiter_.empty()) currDelimiter_ = newDelimiter_;  // "DELIMITER" alone changes nothing
         }
         const UStringView statement = started ? parser.Text(st.StartPos, st.EndPos) : UStringView();
-        if (!TrimView(statement).empty()) {
+        // Comments alone are no statement: the server would answer "Query was empty"
+        // (the "-- Dump completed" lines that end every dump). A versioned comment is one.
+        const bool dropped = onlyComments && !versioned && !MarksCommentStatements();
+        if (!dropped && !TrimView(statement).empty()) {
             if (onlyComments && MarksCommentStatements()) {
                 statementType_ = ST_COMMENT;
                 omit = true;

@@ -74,7 +74,8 @@ protected:
     virtual bool IsSpecificSQL(int statementType) { return false; }
     virtual bool IsBlankEndsDelimeter() { return false; }
     virtual bool SlashIsDelimiter() { return true; }
-    /// Does a statement made only of comments become ST_COMMENT and get omitted?
+    /// Is a statement made only of comments handed over as ST_COMMENT and omitted? If
+    /// not, it is not handed over at all, unless it holds a versioned comment.
     virtual bool MarksCommentStatements() { return true; }
     /// Can the next tokens up to the delimiter change nothing but the statement's text?
     /// Then they may be skipped in bulk (TParser::SkipPlain).

@@ -101,10 +101,13 @@ TEST(TMyScriptProcessorTest, StatementStartAndType) {
     ASSERT_EQ(d.size(), 1u);
     EXPECT_EQ(d[0].type, ST_DELIMETER);
     EXPECT_TRUE(d[0].omit);
-    // A statement of comments only is sent by the MySQL splitter.
-    const auto c = SplitText(u"-- only\n;");
-    ASSERT_EQ(c.size(), 1u);
+    // Comments alone are not handed over by the MySQL splitter; a versioned comment is.
+    EXPECT_TRUE(SplitText(u"-- only\n; /* c */ # d\n;\n-- Dump completed\n").empty());
+    const auto c = SplitText(u"-- only\n/*!40101 SET NAMES utf8 */;/*M!100100 SET x=1 */");
+    ASSERT_EQ(c.size(), 2u);
+    EXPECT_EQ(c[0].sql, u"-- only\n/*!40101 SET NAMES utf8 */");
     EXPECT_FALSE(c[0].omit);
+    EXPECT_EQ(c[1].sql, u"/*M!100100 SET x=1 */");
 }
 
 TEST(TDAScriptProcessorTest, CommentOnlyStatementIsOmitted) {
