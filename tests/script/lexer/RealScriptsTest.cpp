@@ -160,5 +160,46 @@ TEST(RealScriptsTest, DelimiterLineEndsAnUnfinishedStatement) {
     });
 }
 
+// Under the script's own ";" the body of a routine stays together while its blocks are
+// open: one END closes one block, END IF / END LOOP ... close none.
+TEST(RealScriptsTest, RoutineBodiesUnderSemicolon) {
+    const std::u16string function =
+        u"CREATE FUNCTION f(a INT) RETURNS INT\r\nBEGIN\r\n  DECLARE r INT;\r\n"
+        u"  SET r = CASE WHEN a > 0 THEN 1 ELSE 0 END;\r\n"
+        u"  CASE a WHEN 1 THEN SET r = 2; ELSE SET r = 3; END CASE;\r\n"
+        u"  IF a > 5 THEN SET r = 4; ELSEIF a > 3 THEN IF a = 4 THEN SET r = 5; END IF; END IF;\r\n"
+        u"  lbl: WHILE a > 0 DO SET a = a - 1; END WHILE lbl;\r\n"
+        u"  REPEAT SET a = a + 1; UNTIL a > 3 END REPEAT;\r\n"
+        u"  l2: LOOP LEAVE l2; END LOOP;\r\n"
+        u"  blk: BEGIN SELECT 1 INTO r; END blk;\r\n"
+        u"  RETURN IF(r > 1, r, 0);\r\nEND";
+    CheckCases({
+        {"hand-written: nested blocks", u"CREATE PROCEDURE p() BEGIN BEGIN SELECT 1; END; SELECT 2; END;\nSELECT 3;",
+         {u"CREATE PROCEDURE p() BEGIN BEGIN SELECT 1; END; SELECT 2; END", u"SELECT 3"}},
+        {"export: CASE, IF, loops and labelled blocks in one body", function + u";\r\nSELECT f(1);\r\n",
+         {function, u"SELECT f(1)"}},
+        {"hand-written: CREATE OR REPLACE and events",
+         u"CREATE OR REPLACE PROCEDURE p() BEGIN SELECT 1; END;\n"
+         u"CREATE OR REPLACE DEFINER=root@localhost FUNCTION g() RETURNS int BEGIN RETURN 1; END;\n"
+         u"CREATE OR REPLACE TRIGGER t AFTER INSERT ON x FOR EACH ROW BEGIN INSERT INTO y VALUES (1); END;\n"
+         u"CREATE DEFINER = 'root'@'%' EVENT e ON SCHEDULE EVERY 1 DAY DO BEGIN DELETE FROM y; SELECT 1; END;\n"
+         u"ALTER EVENT e DO BEGIN SELECT 2; SELECT 3; END;\n",
+         {u"CREATE OR REPLACE PROCEDURE p() BEGIN SELECT 1; END",
+          u"CREATE OR REPLACE DEFINER=root@localhost FUNCTION g() RETURNS int BEGIN RETURN 1; END",
+          u"CREATE OR REPLACE TRIGGER t AFTER INSERT ON x FOR EACH ROW BEGIN INSERT INTO y VALUES (1); END",
+          u"CREATE DEFINER = 'root'@'%' EVENT e ON SCHEDULE EVERY 1 DAY DO BEGIN DELETE FROM y; SELECT 1; END",
+          u"ALTER EVENT e DO BEGIN SELECT 2; SELECT 3; END"}},
+        {"dump style: a trigger whose body is one IF, without BEGIN",
+         u"CREATE TRIGGER t BEFORE INSERT ON x FOR EACH ROW IF NEW.a < 0 THEN SET NEW.a = 0; END IF;\n"
+         u"CREATE TRIGGER u BEFORE UPDATE ON x FOR EACH ROW SET NEW.b = IF(NEW.a > 0, 1, 2);\nINSERT INTO x VALUES (1);\n",
+         {u"CREATE TRIGGER t BEFORE INSERT ON x FOR EACH ROW IF NEW.a < 0 THEN SET NEW.a = 0; END IF",
+          u"CREATE TRIGGER u BEFORE UPDATE ON x FOR EACH ROW SET NEW.b = IF(NEW.a > 0, 1, 2)", u"INSERT INTO x VALUES (1)"}},
+        {"other objects are no routines",
+         u"CREATE TABLE event (begin int, a int);\nCREATE OR REPLACE VIEW v AS SELECT CASE WHEN 1 THEN 2 END;\nSELECT 3;",
+         {u"CREATE TABLE event (begin int, a int)", u"CREATE OR REPLACE VIEW v AS SELECT CASE WHEN 1 THEN 2 END",
+          u"SELECT 3"}},
+    });
+}
+
 }  // namespace
 }  // namespace brevant
