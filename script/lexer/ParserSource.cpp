@@ -36,6 +36,33 @@ std::size_t Utf8CompletePrefix(const std::string& bytes, std::size_t n) {
     return n;
 }
 
+/// Is b the lead byte of a two-byte character in a double-byte code page?
+bool IsLeadByte(unsigned codePage, unsigned char b) {
+    switch (codePage) {
+    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);  // Shift-JIS
+    case 936: case 949: case 950: return b >= 0x81 && b <= 0xFE;           // GBK, UHC, Big5
+    default: return false;
+    }
+}
+
+/// Where a block in a multi-byte code page must be cut so that no character is split:
+/// a trail byte read alone could be taken for a back-slash or a quote. The block starts
+/// on a character, so the characters are counted from its start.
+std::size_t AnsiCompletePrefix(unsigned codePage, const std::string& bytes, std::size_t n) {
+    if (codePage == 65001) return Utf8CompletePrefix(bytes, n);
+    std::size_t i = 0;
+    while (i < n) {
+        if (!IsLeadByte(codePage, static_cast<unsigned char>(bytes[i]))) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= n) return i;  // the trail byte is in the next block
+        // Trail bytes are 0x40 and up: a lead byte before anything else stands alone.
+        i += static_cast<unsigned char>(bytes[i + 1]) >= 0x40 ? 2 : 1;
+    }
+    return n;
+}
+
 /// The 8-bit code page as a table, when it is a single-byte one that keeps ASCII as it
 /// is (nullptr otherwise).
 const char16_t* AnsiTable() {
@@ -129,9 +156,11 @@ bool TParserSource::ReadBlock(TCharBuffer& out) {
                 }
                 for (; i < n; ++i) d[i] = table[b[i]];
             } else {
-                // A multi-byte code page: a character split by the block end is read as
-                // two (the converter keeps unknown bytes as they are).
-                const UString text = CodePageConverter::Ansi().ToUtf16(std::string_view(bytes_.data(), n));
+                // A multi-byte code page: a character the block end would split waits for
+                // the next block.
+                const CodePageConverter& ansi = CodePageConverter::Ansi();
+                if (!eof_) use = AnsiCompletePrefix(ansi.CodePage(), bytes_, n);
+                const UString text = ansi.ToUtf16(std::string_view(bytes_.data(), use));
                 std::memcpy(out.Extend(text.size()), text.data(), text.size() * sizeof(char16_t));
             }
             break;

@@ -1,5 +1,7 @@
 #include "script/lexer/TDAScriptProcessor.h"
 
+#include <algorithm>
+
 #include "script/lexer/TParser.h"
 
 namespace brevant {
@@ -42,14 +44,20 @@ void TDAScriptProcessor::Reset() {
     tokenCount_ = 0;
 }
 
+bool TDAScriptProcessor::IsVersionedComment(UStringView text) {
+    return text.starts_with(u"/*!") || text.starts_with(u"/*M!");
+}
+
+bool TDAScriptProcessor::IsDelimiterWord(int code, UStringView text) {
+    return code == lxDELIMITER || (code == lcIdent && SameTextAscii(text, u"DELIMITER"));
+}
+
 void TDAScriptProcessor::CheckLexem(int code, UStringView text) {
     if (code == lcBlank || code == lcComment) return;
-    // DELIMITER is a command only where no other word precedes it on its line, as in
-    // the mysql client. Elsewhere it is a name (a column called delimiter), and taking
-    // it for a command would swallow the statement and change the delimiter.
-    const bool firstOnLine = tokenCount_ == 0 || parser_->PrevLine() > lastLexemLine_;
-    if (firstOnLine && statementType_ != ST_SPECIFIC_SQL &&
-        (code == lxDELIMITER || (code == lcIdent && SameTextAscii(text, u"DELIMITER")))) {
+    // DELIMITER that begins a statement is the command. One that begins a later line of
+    // an unfinished statement ends that statement first (ExecuteNext), and is then read
+    // again as the first word of the next one.
+    if (tokenCount_ == 0 && IsDelimiterWord(code, text)) {
         delimiterState_ = dsDelimiter;
         statementType_ = ST_DELIMETER;
     }
@@ -57,17 +65,70 @@ void TDAScriptProcessor::CheckLexem(int code, UStringView text) {
     lastLexemLine_ = parser_->CurrLine();
 }
 
-bool TDAScriptProcessor::MatchesDelimiter(int code, UStringView text, bool prevIsFirstChar, bool& dropLast) {
-    if (code == lcString || code == lcBlank) return false;
-    if (text == UStringView(currDelimiter_)) return !IsSpecificSQL(statementType_);
-    if (currDelimiter_.size() == 2 && prevIsFirstChar && text.size() == 1 && text[0] == currDelimiter_[1]) {
-        if (IsSpecificSQL(statementType_)) return false;
-        dropLast = true;
+bool TDAScriptProcessor::DelimiterCommandFollows(std::int64_t statementStart) {
+    TParser& parser = *parser_;
+    // Only where no other word precedes it on its line, as in the mysql client;
+    // elsewhere it is a name (a column called delimiter).
+    if (parser.PrevLine() <= lastLexemLine_) return false;
+    // The command's value follows on the same line after a blank: "delimiter = 1",
+    // "delimiter," or "delimiter" alone on its line are a name.
+    std::int64_t p = parser.CurrPos();
+    int c = parser.CharAt(p);
+    if (c != u' ' && c != u'\t') return false;
+    while (c == u' ' || c == u'\t') c = parser.CharAt(++p);
+    if (c < 0 || c == u'\r' || c == u'\n' || UStringView(u"=,().:").find(static_cast<char16_t>(c)) != UStringView::npos)
+        return false;
+    // The statement so far must be complete enough to end here: not inside brackets (a
+    // column of a CREATE TABLE), nor after an operator or a word that wants an operand.
+    const std::unique_ptr<TParser> pending = CreateParser(parser.Text(statementStart, parser.PrevPos()));
+    pending->OmitComment = true;
+    int depth = 0, last = lcEnd;
+    UString lastText;
+    for (int code; (code = pending->GetNext(lastText)) != lcEnd; last = code) {
+        if (code == lxLeftBracket) ++depth;
+        else if (code == lxRightBracket && depth > 0) --depth;
+    }
+    if (depth > 0) return false;
+    static constexpr int kWantOperand[] = {lxAND, lxAS, lxBY, lxDISTINCT, lxELSE, lxFROM, lxHAVING, lxINTO, lxIS,
+                                           lxJOIN, lxNOT, lxON, lxOR, lxSELECT, lxSET, lxTHEN, lxUPDATE, lxWHEN, lxWHERE,
+                                           lxComma, lxPoint, lxEqual, lxAsterisk, lxColon, lxSlash, lxAt};
+    for (const int w : kWantOperand)
+        if (last == w) return false;
+    return !(last == lcSymbol && UStringView(u"+-<>!&|^~%").find(lastText) != UStringView::npos);
+}
+
+bool TDAScriptProcessor::MatchesDelimiter(int code, std::int64_t& matchStart) {
+    TParser& parser = *parser_;
+    // Quotes and comments hide the delimiter. Every other token is plain text in which
+    // it is looked for, also where it sticks to a word ("END$$", "p$$") or is made of
+    // several symbols ("//"): a match may begin in the tokens just before, as long as no
+    // blank, comment or quote lies between.
+    if (code == lcBlank || code == lcComment || code == lcString ||
+        (code == lcIdent && !parser.Token().empty() && parser.Token()[0] == u'`')) {
+        runStart_ = -1;
+        return false;
+    }
+    const std::int64_t tokenStart = parser.PrevPos(), tokenEnd = parser.CurrPos();
+    if (runStart_ < 0) runStart_ = tokenStart;
+    const auto length = static_cast<std::int64_t>(currDelimiter_.size());
+    const std::int64_t from = std::max(runStart_, tokenStart - (length - 1));
+    const std::size_t at = parser.Text(from, tokenEnd).find(currDelimiter_);
+    if (at != UStringView::npos) {
+        // The BEGIN ... END count keeps a routine body together only under the script's
+        // own delimiter: one set by a DELIMITER command always ends the statement, so
+        // that a miscounted body cannot swallow the rest of the script.
+        const bool own = currDelimiter_ == Delimiter;
+        if (own && IsSpecificSQL(statementType_)) return false;
+        matchStart = from + static_cast<std::int64_t>(at);
+        if (matchStart + length < tokenEnd) parser.BackTo(matchStart + length);  // the rest is read again
         return true;
     }
-    if (code == lxSlash && SlashIsDelimiter() && currDelimiter_ == Delimiter && parser_->PrevCol() == 0) {
-        const int next = parser_->PeekChar();
-        return next < 0 || next == u'\n' || next == u'\r';
+    if (code == lxSlash && SlashIsDelimiter() && currDelimiter_ == Delimiter && parser.PrevCol() == 0) {
+        const int next = parser.PeekChar();
+        if (next < 0 || next == u'\n' || next == u'\r') {
+            matchStart = tokenStart;
+            return true;
+        }
     }
     return false;
 }
@@ -93,7 +154,8 @@ bool TDAScriptProcessor::ExecuteNext() {
         TScriptStatement st;
         bool started = false;
         bool onlyComments = true;
-        bool prevIsFirstChar = false;  // the last token was the first character of the delimiter
+        bool versioned = false;  // holds a versioned comment ("/*!40101 ... */")
+        runStart_ = -1;
         int code;
         for (;;) {
             if (FastScan && started && IsPlainStatement()) {
@@ -103,11 +165,11 @@ bool TDAScriptProcessor::ExecuteNext() {
                 scan.LastLexemLine = lastLexemLine_;
                 if (!parser.SkipPlain(scan).empty()) {
                     lastLexemLine_ = scan.LastLexemLine;
-                    prevIsFirstChar = false;
+                    runStart_ = -1;
                 }
             }
             code = parser.GetNextToken();
-            const UStringView text = parser.Token();
+            UStringView text = parser.Token();
 
             // A DELIMITER command collects its value.
             bool inCommand = true;
@@ -137,17 +199,26 @@ bool TDAScriptProcessor::ExecuteNext() {
                 inCommand = false;
             }
 
-            bool dropLast = false;
-            bool end = delimiterState_ == dsSet || code == lcEnd;
-            if (!end && !inCommand) end = MatchesDelimiter(code, text, prevIsFirstChar, dropLast);
-            if (end) {
+            if (!inCommand && (tokenCount_ > 0 || versioned) && IsDelimiterWord(code, text) &&
+                DelimiterCommandFollows(st.StartPos)) {
+                // The unfinished statement is handed over as it stands; the command is
+                // read again as the next statement.
                 st.EndPos = parser.PrevPos();
                 st.EndLine = parser.PrevLine();
                 st.EndCol = parser.PrevCol();
-                if (dropLast) {  // the delimiter's first character ends the text
-                    --st.EndPos;
-                    --st.EndCol;
-                }
+                parser.Back();
+                break;
+            }
+            text = parser.Token();  // the look past the word may have moved the text
+
+            std::int64_t endPos = parser.PrevPos();
+            bool end = delimiterState_ == dsSet || code == lcEnd;
+            if (!end && !inCommand) end = MatchesDelimiter(code, endPos);
+            if (end) {
+                // A delimiter lies on one line: it starts on the line of the token that ends it.
+                st.EndPos = endPos;
+                st.EndLine = parser.PrevLine();
+                st.EndCol = parser.PrevCol() - (parser.PrevPos() - endPos);
                 break;
             }
 
@@ -159,10 +230,13 @@ bool TDAScriptProcessor::ExecuteNext() {
                 st.StartLine = parser.PrevLine();
                 st.StartCol = parser.PrevCol();
             }
+            if (code == lcComment && IsVersionedComment(text)) {
+                // The server runs what it holds: it is a statement of its own.
+                versioned = true;
+                lastLexemLine_ = parser.CurrLine();
+            }
             if (code != lcBlank && code != lcComment) onlyComments = false;
             CheckLexem(code, text);
-            prevIsFirstChar = currDelimiter_.size() == 2 && code != lcString && text.size() == 1 &&
-                              text[0] == currDelimiter_[0];
         }
 
         bool omit = false;
@@ -171,7 +245,10 @@ bool TDAScriptProcessor::ExecuteNext() {
             if (!newDelimiter_.empty()) currDelimiter_ = newDelimiter_;  // "DELIMITER" alone changes nothing
         }
         const UStringView statement = started ? parser.Text(st.StartPos, st.EndPos) : UStringView();
-        if (!TrimView(statement).empty()) {
+        // Comments alone are no statement: the server would answer "Query was empty"
+        // (the "-- Dump completed" lines that end every dump). A versioned comment is one.
+        const bool dropped = onlyComments && !versioned && !MarksCommentStatements();
+        if (!dropped && !TrimView(statement).empty()) {
             if (onlyComments && MarksCommentStatements()) {
                 statementType_ = ST_COMMENT;
                 omit = true;

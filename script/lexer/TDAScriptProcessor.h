@@ -74,7 +74,8 @@ protected:
     virtual bool IsSpecificSQL(int statementType) { return false; }
     virtual bool IsBlankEndsDelimeter() { return false; }
     virtual bool SlashIsDelimiter() { return true; }
-    /// Does a statement made only of comments become ST_COMMENT and get omitted?
+    /// Is a statement made only of comments handed over as ST_COMMENT and omitted? If
+    /// not, it is not handed over at all, unless it holds a versioned comment.
     virtual bool MarksCommentStatements() { return true; }
     /// Can the next tokens up to the delimiter change nothing but the statement's text?
     /// Then they may be skipped in bulk (TParser::SkipPlain).
@@ -87,11 +88,20 @@ protected:
 
 private:
     void Attached();
-    bool MatchesDelimiter(int code, UStringView text, bool prevIsFirstChar, bool& dropLast);
+    static bool IsDelimiterWord(int code, UStringView text);
+    /// "/*!..." or "/*M!...": a comment whose text the server runs.
+    static bool IsVersionedComment(UStringView text);
+    /// Is the DELIMITER word just read, inside an unfinished statement that began at
+    /// statementStart, a DELIMITER command?
+    bool DelimiterCommandFollows(std::int64_t statementStart);
+    /// Does the token just read end the statement? matchStart is then where the
+    /// delimiter begins; text of the token after the delimiter is read again.
+    bool MatchesDelimiter(int code, std::int64_t& matchStart);
 
     std::unique_ptr<TParser> parser_;
     UString currDelimiter_ = u";";
     UString newDelimiter_;
+    std::int64_t runStart_ = -1;  // start of the run of plain tokens the last token ends, or -1
 };
 
 }  // namespace brevant

@@ -1,5 +1,5 @@
 #pragma once
-// The MySQL lexer: "#" and "$" are letters, "#" and "-- " start inline comments, and
+// The MySQL lexer: "$" is a letter, "#" and "--" before a blank start inline comments, and
 // the keyword table adds the MySQL keywords (codes from 1000 up).
 
 #include "script/lexer/TSQLParser.h"

@@ -78,13 +78,17 @@ bool TParser::IsInlineComment(std::int64_t pos) {
 void TParser::InitParser() {
     for (char16_t c = 0; c < 128; ++c) {
         unsigned cls = 0;
-        if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n') cls = ccBlank;
+        // Form feed, vertical tab and Ctrl-Z (the end mark of old DOS files) are blanks
+        // to the server too.
+        if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v' || c == 0x1A)
+            cls = ccBlank;
         else if (IsAlpha(c)) cls = ccAlpha | ccIdentPart;
         else if (IsNumber(c)) cls = ccDigit | ccIdentPart;
         else if (IsStringQuote(c)) cls = ccQuote;
         else if (IsIdentQuote(c)) cls = ccIdentQuote;
         else if (IsSymbol(c)) cls = ccSymbol;
         if (c == u'$') cls |= ccIdentPart;  // "$" continues an identifier in every dialect
+        if (c == u'#') cls &= ~ccIdentPart;  // where "#" is a letter it starts a comment even after a name
         if (c == u'#' || c == u'-' || c == u'/') cls |= ccCommentStart;
         charClass_[c] = static_cast<unsigned char>(cls);
         symbolCode_[c] = static_cast<signed char>((cls & ccSymbol) ? SymbolCode(c) : 0);
@@ -116,8 +120,6 @@ bool TParser::Fill(std::int64_t pos) {
     return true;
 }
 
-int TParser::PeekChar() { return Avail(currPos_) ? At(currPos_) : -1; }
-
 std::int64_t TParser::StreamBytesRead() const { return source_ ? source_->BytesRead() : 0; }
 
 void TParser::NoteLineBreak(std::int64_t pos, char16_t c) {
@@ -132,8 +134,8 @@ void TParser::NoteLineBreak(std::int64_t pos, char16_t c) {
 std::int64_t TParser::SkipBlanks(std::int64_t p) {
     while (Avail(p)) {
         const char16_t c = At(p);
-        if (c == u' ' || c == u'\t') { ++p; continue; }
-        if (c != u'\n' && c != u'\r') break;
+        if (c >= 128 || !(charClass_[c] & ccBlank)) break;
+        if (c != u'\n' && c != u'\r') { ++p; continue; }
         NoteLineBreak(p, c);
         ++p;
     }

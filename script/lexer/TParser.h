@@ -47,6 +47,9 @@ public:
     int TokenCode() const { return tokenCode_; }
     /// Goes back one token: the next read returns the last token again.
     void Back();
+    /// Moves the reading position back to pos inside the token last read, which must
+    /// not hold a line break: the rest of that token is read again.
+    void BackTo(std::int64_t pos) { currPos_ = pos; }
     /// Back to the start of the text (a stream is read again from where it started).
     void ToBegin();
     /// Reads up to and including the next token with the code; with skipBrackets a token
@@ -60,7 +63,11 @@ public:
     std::int64_t CurrCol() const { return currPos_ - lineStart_; }
     std::int64_t PrevCol() const { return prevPos_ - prevLineStart_; }
     /// The character at the current position without consuming it; -1 at the end.
-    int PeekChar();
+    int PeekChar() { return CharAt(currPos_); }
+    /// The character at pos, at or after the start of the token last read, reading
+    /// further as needed; -1 past the end. Views of the text taken before may no longer
+    /// be valid afterwards.
+    int CharAt(std::int64_t pos) { return Avail(pos) ? At(pos) : -1; }
 
     static bool IsSymbolCode(int code) { return code >= 1 && code <= 28; }
     virtual bool IsMacroAllowed(int code) const { return code != lcString; }

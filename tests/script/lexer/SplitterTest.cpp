@@ -44,9 +44,9 @@ TEST(TMyScriptProcessorTest, Splitting) {
          u"DELIMITER $$\nCREATE FUNCTION f() RETURNS int\nBEGIN\n IF 1 THEN BEGIN select 1; END; END IF;\n RETURN 1;\nEND $$\n",
          {u"[omit]DELIMITER $$",
           u"CREATE FUNCTION f() RETURNS int\nBEGIN\n IF 1 THEN BEGIN select 1; END; END IF;\n RETURN 1;\nEND "}},
-        {"END$$ is one identifier, END $$ ends",
+        {"a set delimiter ends a statement also stuck to a word",
          u"DELIMITER $$\nselect 1 as END$$\nselect 2 as x END $$",
-         {u"[omit]DELIMITER $$", u"select 1 as END$$\nselect 2 as x END "}},
+         {u"[omit]DELIMITER $$", u"select 1 as END", u"select 2 as x END "}},
         {"lone slash line ends a statement", u"select 1\n/\nselect 2\n/",
          {u"select 1\n", u"select 2\n"}},
         {"slash inside a line does not", u"select 4 / 2;\nselect 4\n/ 2;",
@@ -101,10 +101,13 @@ TEST(TMyScriptProcessorTest, StatementStartAndType) {
     ASSERT_EQ(d.size(), 1u);
     EXPECT_EQ(d[0].type, ST_DELIMETER);
     EXPECT_TRUE(d[0].omit);
-    // A statement of comments only is sent by the MySQL splitter.
-    const auto c = SplitText(u"-- only\n;");
-    ASSERT_EQ(c.size(), 1u);
+    // Comments alone are not handed over by the MySQL splitter; a versioned comment is.
+    EXPECT_TRUE(SplitText(u"-- only\n; /* c */ # d\n;\n-- Dump completed\n").empty());
+    const auto c = SplitText(u"-- only\n/*!40101 SET NAMES utf8 */;/*M!100100 SET x=1 */");
+    ASSERT_EQ(c.size(), 2u);
+    EXPECT_EQ(c[0].sql, u"-- only\n/*!40101 SET NAMES utf8 */");
     EXPECT_FALSE(c[0].omit);
+    EXPECT_EQ(c[1].sql, u"/*M!100100 SET x=1 */");
 }
 
 TEST(TDAScriptProcessorTest, CommentOnlyStatementIsOmitted) {
@@ -139,14 +142,14 @@ TEST(TMyScriptProcessorTest, StopErrorAndDelimiterCarryOver) {
     EXPECT_FALSE(proc.ExecuteNext());
 
     // A new script starts again from the script's own delimiter.
-    proc.AttachText(u"select 1;\fselect 2;");
+    proc.AttachText(u"select 1;\x02select 2;");
     EXPECT_TRUE(proc.ExecuteNext());
     EXPECT_EQ(proc.CurrDelimiter(), u";");
     try {
         proc.ExecuteNext();
         ADD_FAILURE() << "no error";
     } catch (const EParserError& e) {
-        EXPECT_EQ(e.Message(), u"Parser: The unknown symbol $000C  '\f'");
+        EXPECT_EQ(e.Message(), u"Parser: The unknown symbol $0002  '\x02'");
     }
 }
 

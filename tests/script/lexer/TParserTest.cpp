@@ -43,16 +43,22 @@ TEST(TMyParserTest, Tokens) {
           {lxWHILE, u"WHILE"}}},
         {"keyword text kept without Uppered", u"select",
          {{lxSELECT, u"select"}}, [](TParser& p) { p.Uppered = false; }},
-        {"identifiers with $, # and non-ASCII letters", u"$$ END$$ a#b ñame x1",
-         {{lcIdent, u"$$"}, {lcIdent, u"END$$"}, {lcIdent, u"a#b"}, {lcIdent, u"ñame"}, {lcIdent, u"x1"}}},
+        {"identifiers with $ and non-ASCII letters", u"$$ END$$ ñame x1",
+         {{lcIdent, u"$$"}, {lcIdent, u"END$$"}, {lcIdent, u"ñame"}, {lcIdent, u"x1"}}},
         {"hash comment to the line end", u"# c;\nx",
          {{lcComment, u"# c;"}, {lcIdent, u"x"}}},
+        {"hash right after a name or a number starts a comment", u"a#b ';'\n1#c\nd",
+         {{lcIdent, u"a"}, {lcComment, u"#b ';'"}, {lcNumber, u"1"}, {lcComment, u"#c"}, {lcIdent, u"d"}}},
         {"dash-dash-space comment", u"a -- c ; d\r\nb",
          {{lcIdent, u"a"}, {lcComment, u"-- c ; d"}, {lcIdent, u"b"}}},
         {"--x is two minus symbols and a name", u"--x",
          {{lcSymbol, u"-"}, {lcSymbol, u"-"}, {lcIdent, u"x"}}},
-        {"-- with nothing after the space is not a comment", u"-- ",
-         {{lcSymbol, u"-"}, {lcSymbol, u"-"}}},
+        {"dash-dash before a tab, a line break or a control character is a comment",
+         u"--\tit's\n--\n--\r\n--\x01x\n---x",
+         {{lcComment, u"--\tit's"}, {lcComment, u"--"}, {lcComment, u"--"}, {lcComment, u"--\x01x"},
+          {lcSymbol, u"-"}, {lcSymbol, u"-"}, {lcSymbol, u"-"}, {lcIdent, u"x"}}},
+        {"dash-dash at the end of the text is a comment", u"a --", {{lcIdent, u"a"}, {lcComment, u"--"}}},
+        {"-- with nothing after the space is a comment", u"-- ", {{lcComment, u"-- "}}},
         {"block comment over lines", u"/* a\n b */x /* open",
          {{lcComment, u"/* a\n b */"}, {lcIdent, u"x"}, {lcComment, u"/* open"}}},
         {"comments skipped with OmitComment", u"a /* b */ # c\n-- d\ne",
@@ -83,6 +89,8 @@ TEST(TMyParserTest, Tokens) {
           {lcSymbol, u"}"}, {lcSymbol, u"|"}, {lcSymbol, u"~"}, {lcSymbol, u"\\"}, {lcSymbol, u"\x7F"}}},
         {"blanks returned when not omitted", u"a \t\r\nb\n",
          {{lcIdent, u"a"}, {lcBlank, u" \t\r\n"}, {lcIdent, u"b"}, {lcBlank, u"\n"}}, keepBlanks},
+        {"form feed, vertical tab and Ctrl-Z are blanks", u"a\f\v\x1A b\x1A",
+         {{lcIdent, u"a"}, {lcBlank, u"\f\v\x1A "}, {lcIdent, u"b"}, {lcBlank, u"\x1A"}}, keepBlanks},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -97,7 +105,7 @@ TEST(TMyParserTest, UnknownSymbolError) {
         std::u16string text;
         std::u16string message;
     } cases[] = {
-        {u"select 1\f", u"Parser: The unknown symbol $000C  '\f'"},
+        {u"select 1\x01", u"Parser: The unknown symbol $0001  '\x01'"},
         {std::u16string(u"a\0b", 3), std::u16string(u"Parser: The unknown symbol $0000  '\0'", 37)},
         {u"\x1B", u"Parser: The unknown symbol $001B  '\x1B'"},
     };
