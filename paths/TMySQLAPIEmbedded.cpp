@@ -235,6 +235,10 @@ void TMySQLAPIEmbedded::FreeMySQLLib() {
         FServerEnded = true;
         if (FEntries[epServerEnd]) mysql_server_end();
         FDataDirLock.Release();
+        for (std::string* log : {&FLogPath, &FLogErrorPath}) {
+            if (!log->empty()) std::remove(log->c_str());
+            log->clear();
+        }
         if (gRunning == this) gRunning = nullptr;
     }
     FCurrentParams.clear();

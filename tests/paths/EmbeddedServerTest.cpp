@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -129,7 +130,11 @@ TEST_F(EmbeddedServer, BadArgumentsFailTheConnectAndTheProgramGoesOn) {
 TEST_F(EmbeddedServer, RunsStatementsOnTheFolderItLocked) {
     TMyEmbConnection c;
     Configure(c, u"datos");
+    std::vector<UString> logged;
+    c.SetOnLog([&](const UString& line) { logged.push_back(line); });
+    MySQLEmbDisableEventLog = false;  // the general log feeds OnLog
     c.Open();
+    MySQLEmbDisableEventLog = true;
     ASSERT_TRUE(c.Connected());
     EXPECT_EQ(fs::current_path().string(), root);  // the working directory is left alone
     EXPECT_EQ(MyAPIEmbedded().DataDir(), root + "/datos");
@@ -147,6 +152,9 @@ TEST_F(EmbeddedServer, RunsStatementsOnTheFolderItLocked) {
     const std::vector<std::vector<std::string>> expected = {
         {"1", "uno", "<null>"}, {"2", "<null>", "x"}, {"3", "", "x"}};
     EXPECT_EQ(rows, expected);
+    EXPECT_TRUE(std::any_of(logged.begin(), logged.end(), [](const UString& l) {
+        return l.find(u"CREATE DATABASE emb") != UString::npos;
+    })) << logged.size() << " lines logged";
 
     // Closing leaves the server running; opening again shares it.
     c.Close();
