@@ -39,7 +39,10 @@ void TMySQLConnection::ChooseMySQLAPI() {
     if (!FMySQLAPI) FMySQLAPI = &brevant::GetMySQLAPI(ChooseMySQLAPIKind(FEmbedded, FDirect));
 }
 
-void TMySQLConnection::CheckMySQLLib() { FMySQLAPI->CheckMySQLLib(); }
+void TMySQLConnection::CheckMySQLLib() {
+    if (FEmbedded) FMySQLAPI->SetParams(FEmbParams);
+    FMySQLAPI->CheckMySQLLib();
+}
 
 bool TMySQLConnection::GetIsClient41() {
     ChooseMySQLAPI();

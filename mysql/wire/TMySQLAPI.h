@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Text.h"
 
@@ -140,6 +141,9 @@ public:
     virtual void LoadMySQLLib() = 0;
     virtual void FreeMySQLLib() = 0;
     virtual void CheckMySQLLib() = 0;
+    /// The embedded server's start arguments, handed over before CheckMySQLLib;
+    /// the other implementations take no notice.
+    virtual void SetParams(const std::vector<UString>& /*params*/) {}
 
     // Row helpers: what the record set reads rows through.
     virtual PMYSQL_ROW _mysql_read_row(PMYSQL_RES result, int index) = 0;
