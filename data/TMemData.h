@@ -34,7 +34,7 @@ struct TRecBookmark {
     int Order = -1;  // the record number; -1 when there was no current item
 };
 
-class TMemData {
+class TMemData : public TData {
 public:
     TMemData();
     virtual ~TMemData();
