@@ -266,6 +266,10 @@ void TCustomDAConnection::PopOperation() {
     if (!FOperationsStack.empty()) FOperationsStack.pop_back();
 }
 
+void TCustomDAConnection::RestoreAfterFailOver() {
+    for (TDATransaction* t : FTransactions) t->RestoreAfterFailOver();
+}
+
 void TCustomDAConnection::RegisterClient(TDAConnectionClient* client) {
     std::lock_guard<std::recursive_mutex> lock(hRegisterClient);
     if (std::find(FSQLs.begin(), FSQLs.end(), client) == FSQLs.end()) FSQLs.push_back(client);

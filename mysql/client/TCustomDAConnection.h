@@ -145,6 +145,8 @@ public:
     int ConnectCount() const { return FConnectCount; }
     void PushOperation(TConnLostCause operation);
     void PopOperation();
+    /// After a reconnect that asks for the operation to be repeated.
+    void RestoreAfterFailOver();
     void DoAddTransaction(TDATransaction* transaction);
     void DoRemoveTransaction(TDATransaction* transaction);
     /// Makes the session if there is none, handing it every setting.

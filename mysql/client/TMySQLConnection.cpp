@@ -339,12 +339,19 @@ UString TMySQLConnection::GetClientVersion() {
 
 std::uint32_t TMySQLConnection::GetThreadId() { return FMySQL ? FMySQLAPI->mysql_thread_id(FMySQL) : 0; }
 
+bool TMySQLConnection::NeedBackslashes() const {
+    std::uint32_t status = 0;
+    if (FMySQL && FMySQLAPI && FMySQLAPI->_mysql_server_status(FMySQL, status))
+        return (status & SERVER_STATUS_NO_BACKSLASH_ESCAPES) == 0;
+    return FNeedBackslashes;
+}
+
 std::string TMySQLConnection::EscapeAndQuoteStr(std::string_view bytes) const {
-    return brevant::EscapeAndQuoteStr(bytes, FNeedBackslashes, FUsedCharset);
+    return brevant::EscapeAndQuoteStr(bytes, NeedBackslashes(), FUsedCharset);
 }
 
 UString TMySQLConnection::EscapeAndQuoteWideStr(UStringView chars) const {
-    return brevant::EscapeAndQuoteWideStr(chars, FNeedBackslashes);
+    return brevant::EscapeAndQuoteWideStr(chars, NeedBackslashes());
 }
 
 void TMySQLConnection::MySQLError(void* component) {
@@ -447,7 +454,7 @@ TPropValue TMySQLConnection::GetProp(int prop) {
         case prCheckPrecision: return FCheckPrecision;
         case prOptimizedBigInt: return FOptimizedBigInt;
         case prCheckBackslashes: return FCheckBackslashes;
-        case prNeedBackslashes: return FNeedBackslashes;
+        case prNeedBackslashes: return NeedBackslashes();
         case prNullForZeroDelphiDate: return FNullForZeroDelphiDate;
         case prInteractive: return FInteractive;
         case prLastInsertId:

@@ -74,7 +74,10 @@ public:
     const UString& UsedCharset() const { return FUsedCharset; }
     bool IsUtf8() const { return FIsUtf8; }
     int DBCharLength() const { return FDBCharLength; }
-    bool NeedBackslashes() const { return FNeedBackslashes; }
+    /// Whether string literals use backslash escapes: the server's own word (the
+    /// status flags of its last answer) when the operation set can tell, else what
+    /// the sql_mode check at connect found.
+    bool NeedBackslashes() const;
     const std::string& ServerVer() const { return FServerVer; }
     int ServerPrimaryVer() const { return FServerPrimaryVer; }
     int ServerMinorVer() const { return FServerMinorVer; }

@@ -33,6 +33,7 @@ inline constexpr std::uint32_t CLIENT_BASE_FLAGS = 0x3A285;
 // Server status flags.
 inline constexpr std::uint32_t SERVER_STATUS_AUTOCOMMIT = 0x2;
 inline constexpr std::uint32_t SERVER_MORE_RESULTS_EXISTS = 0x8;
+inline constexpr std::uint32_t SERVER_STATUS_NO_BACKSLASH_ESCAPES = 0x200;
 
 /// Transport choice (mysql_options MYSQL_OPT_PROTOCOL).
 enum MYSQL_PROTOCOL_TYPE : int {

@@ -169,6 +169,9 @@ public:
 
     /// Sets the command timeout; 0 means no limit (one year for this client).
     virtual void SetTimeout(PMYSQL_CON mysql, int seconds) = 0;
+    /// The server status flags of the last answer (greeting, OK or EOF packet);
+    /// false when this implementation cannot tell.
+    virtual bool _mysql_server_status(PMYSQL_CON /*mysql*/, std::uint32_t& /*status*/) { return false; }
 
     const std::string& ClientVer() const { return FClientVer; }
     TClientStructVer ClientStructVer() const { return FClientStructVer; }

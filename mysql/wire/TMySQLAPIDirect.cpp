@@ -329,6 +329,11 @@ std::string TMySQLAPIDirect::_mysql_fetch_value_str(PMYSQL_ROW row, std::uint32_
     return std::string(reinterpret_cast<const char*>(Row(row)->Buffer) + item->Offset, item->Length);
 }
 
+bool TMySQLAPIDirect::_mysql_server_status(PMYSQL_CON mysql, std::uint32_t& status) {
+    status = S(mysql)->serverStatus;
+    return true;
+}
+
 void TMySQLAPIDirect::SetTimeout(PMYSQL_CON mysql, int seconds) {
     if (seconds == 0) seconds = 31536000;  // one year: no practical limit
     mysql_options(mysql, MYSQL_OPT_READ_TIMEOUT, seconds);

@@ -104,6 +104,7 @@ public:
     const char* _mysql_stmt_fetch_value_ptr(PMYSQL_STMT stmt, std::uint32_t fieldnr) override;
 
     void SetTimeout(PMYSQL_CON mysql, int seconds) override;
+    bool _mysql_server_status(PMYSQL_CON mysql, std::uint32_t& status) override;
 
     // Configuration that is not part of the operation set.
     void SetIPVersion(PMYSQL_CON mysql, TIPVersion version);
