@@ -34,17 +34,28 @@ void TPictureBox::SetPicture(const QPixmap& picture) {
     update();
 }
 
+QRect TPictureBox::TargetRect() const {
+    if (picture_.isNull()) return {};
+    const QRect inside = rect().adjusted(1, 1, -1, -1);
+    QRect target(QPoint(0, 0), picture_.size().scaled(inside.size(), Qt::KeepAspectRatio));
+    target.moveCenter(inside.center());
+    return target;
+}
+
+bool TPictureBox::SetPictureData(const QByteArray& bytes) {
+    QPixmap picture;
+    const bool ok = !bytes.isEmpty() && picture.loadFromData(bytes);
+    SetPicture(ok ? picture : QPixmap());
+    return ok;
+}
+
 void TPictureBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setPen(palette().color(QPalette::Mid));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     if (picture_.isNull()) return;
-    const QRect inside = rect().adjusted(1, 1, -1, -1);
-    QSize size = picture_.size().scaled(inside.size(), Qt::KeepAspectRatio);
-    QRect target(QPoint(0, 0), size);
-    target.moveCenter(inside.center());
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawPixmap(target, picture_);
+    p.drawPixmap(TargetRect(), picture_);
 }
 
 }  // namespace brevant

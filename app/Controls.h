@@ -32,7 +32,13 @@ class TPictureBox : public QWidget {
 public:
     explicit TPictureBox(QWidget* parent);
     void SetPicture(const QPixmap& picture);
+    /// The picture in `bytes` in any format the platform reads (JPEG and PNG among
+    /// them); bytes that hold no such picture leave the box empty. False then.
+    bool SetPictureData(const QByteArray& bytes);
     const QPixmap& Picture() const { return picture_; }
+    /// Where the picture is drawn: as large as fits inside the border, proportions
+    /// kept, centred; empty without a picture.
+    QRect TargetRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

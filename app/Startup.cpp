@@ -5,6 +5,7 @@
 #include "app/uImagen.h"
 #include "app/uMain.h"
 #include "app/uMemo.h"
+#include "mysql/client/TCustomDASQL.h"
 
 namespace brevant {
 
@@ -17,6 +18,11 @@ int RunBrevant(int& argc, char** argv) {
                                 .arg(QString::fromUtf16(VisualStyleName)));
 
     QApplication::setApplicationName(QStringLiteral("Brevant"));
+    // Commands that change the cursor themselves show the hourglass too.
+    TCustomDASQL::OnWaitCursor = [](bool busy) {
+        if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+        else QApplication::restoreOverrideCursor();
+    };
 
     TMain Main;
     // The viewers belong to the main window, which closes and frees them with itself.

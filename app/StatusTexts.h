@@ -14,6 +14,23 @@ inline constexpr char16_t QueryFailed[] = u"Error en sentencia.";
 inline constexpr char16_t CommandOk[] = u"Comando ejecutado correctamente.";
 inline constexpr char16_t CommandFailed[] = u"Error en comando.";
 
+/// "Registros afectados " N ".".
+inline QString RowsAffected(long long rows) {
+    return QStringLiteral(u"Registros afectados ") + QString::number(rows) + QLatin1Char('.');
+}
+
+/// "Registros: " R "/" N ".": the current record number and the record count.
+inline QString Records(long long recNo, long long count) {
+    return QStringLiteral(u"Registros: ") + QString::number(recNo) + QLatin1Char('/') + QString::number(count) +
+           QLatin1Char('.');
+}
+
+/// What a run shows: panel 0 its outcome, panel 1 a count or nothing.
+struct TOutcome {
+    QString panel0;
+    QString panel1;
+};
+
 /// "Tiempo invertido " S " segundos.", S in decimal without separators.
 inline QString Elapsed(std::uint32_t seconds) {
     return QStringLiteral(u"Tiempo invertido ") + QString::number(seconds) + QStringLiteral(u" segundos.");

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/CommandRun.h"
 #include "app/ConnectCommand.h"
 #include "app/ConnectionKind.h"
 #include "app/Controls.h"
@@ -259,7 +260,17 @@ void TMain::sbutConnectClick() {
 }
 
 void TMain::SpeedButton1Click() { timed_->Run(TTimedFrame::Viewers::Close, [] {}); }
-void TMain::SpeedButton2Click() { timed_->Run(TTimedFrame::Viewers::Close, [] {}); }
+void TMain::SpeedButton2Click() {
+    timed_->Run(TTimedFrame::Viewers::Close, [this] {
+        if (auto outcome = TCommandRun(MyCommand, MyConn).Run(cbConnection->currentIndex(), PaneText(*Memo2)))
+            Show(*outcome);
+    });
+}
+
+void TMain::Show(const StatusText::TOutcome& outcome) {
+    StatusBar1->SetPanelText(0, outcome.panel0);
+    StatusBar1->SetPanelText(1, outcome.panel1);
+}
 
 void TMain::LoadPane(QPlainTextEdit& pane) {
     if (std::optional<QString> text = TLoadPaneCommand(*OpenDialog).Run()) pane.setPlainText(*text);

@@ -21,8 +21,10 @@
 #include "app/OpenDialog.h"
 #include "app/SpeedButtonPictures.h"
 #include "app/StatusPanels.h"
+#include "app/StatusTexts.h"
 #include "app/TimedFrame.h"
 #include "mysql/client/TCustomMyConnection.h"
+#include "mysql/client/TMyCommand.h"
 
 namespace brevant {
 
@@ -116,12 +118,12 @@ public:
     // not here yet join the window with the layers that implement them:
     //   MyEmbConn   embedded-server connection
     //   MyQuery     MySQL query dataset (after-scroll handler MyQueryAfterScroll)
-    //   MyCommand   MySQL command
     //   MyDump      dump and restore component
     //   FDConn      Access connection, with FDQuery (after-scroll handler
     //               FDQueryAfterScroll) and FDCommand
     //   DataSource1 what the grid and both viewers show
     TMyConnection MyConn{u"MyConn"};           // MySQL connection over the wire client
+    TMyCommand MyCommand;                      // MySQL command; each run points it at its kind's connection
     std::unique_ptr<IOpenDialog> OpenDialog;  // open-file dialog, default extension "*.sql"
 
     // Fields.
@@ -178,6 +180,7 @@ private:
     void ApplyConnectionKind(int kind);
     void UpdateMinimumSize();
     void LoadPane(QPlainTextEdit& pane);
+    void Show(const StatusText::TOutcome& outcome);
     void CenterOnDesktop();
 
     TAnchorSet anchors_{DesignClientSize};

@@ -1,53 +1,30 @@
 // The connect button against the real server, through the window's handler.
 #include <gtest/gtest.h>
 
-#include "AppTestUtil.h"
-#include "TestServer.h"
-#include "app/ConnectCommand.h"
+#include "ServerWindow.h"
 
 namespace brevant {
 namespace {
 
 using test::CapturedReports;
 using test::CreateMain;
+using test::FillRow;
+using test::Panels;
+using test::Q;
+using test::SetStatus;
+using test::Status;
 using test::WorkingDir;
-
-QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
-
-/// The connection row filled in for the test server on "MySQL".
-void FillRow(TMain& main, const test::ServerAddress& server) {
-    main.cbConnection->setCurrentIndex(0);
-    main.edServer->setText(Q(server.host));
-    main.edPort->setText(QString::number(server.port));
-    main.edUser->setText(Q(server.user));
-    main.edPass->setText(Q(server.password));
-    main.edDatabase->setText(QStringLiteral("mysql"));
-}
-
-void SetStatus(TMain& main, const char* a, const char* b, const char* c) {
-    main.StatusBar1->SetPanelText(0, QString::fromUtf8(a));
-    main.StatusBar1->SetPanelText(1, QString::fromUtf8(b));
-    main.StatusBar1->SetPanelText(2, QString::fromUtf8(c));
-}
-
-std::vector<std::string> Status(TMain& main) {
-    std::vector<std::string> texts;
-    for (int i = 0; i < 3; ++i) texts.push_back(main.StatusBar1->PanelText(i).toStdString());
-    return texts;
-}
-
-using Panels = std::vector<std::string>;
 
 TEST(Connect, OutcomesOnMySQL) {
     BREVANT_REQUIRE_SERVER(server);
     WorkingDir dir;
     CapturedReports reports;
     auto main = CreateMain();
-    FillRow(*main, server);
+    FillRow(*main, server, "mysql");
     main->show();
     main->frmMemo()->show();
 
-    SetStatus(*main, "x", "Registros: 1/1.", "Tiempo invertido 3 segundos.");
+    SetStatus(*main, {"x", "Registros: 1/1.", "Tiempo invertido 3 segundos."});
     main->sbutConnect->click();
     EXPECT_EQ(Status(*main), (Panels{"Conexión exitosa.", "", ""}));
     EXPECT_TRUE(main->MyConn.Connected());
@@ -57,13 +34,13 @@ TEST(Connect, OutcomesOnMySQL) {
 
     // A wrong password: the connection closes first and stays closed.
     main->edPass->setText(Q(server.password + "-wrong"));
-    SetStatus(*main, "x", "Registros: 1/1.", "Tiempo invertido 3 segundos.");
+    SetStatus(*main, {"x", "Registros: 1/1.", "Tiempo invertido 3 segundos."});
     main->sbutConnect->click();
     EXPECT_EQ(Status(*main), (Panels{"Error al conectar.", "", ""}));
     EXPECT_FALSE(main->MyConn.Connected());
 
     // A database that does not exist is a failed connect too.
-    FillRow(*main, server);
+    FillRow(*main, server, "mysql");
     main->edDatabase->setText(QStringLiteral("no_such_database"));
     main->sbutConnect->click();
     EXPECT_EQ(Status(*main)[0], "Error al conectar.");
@@ -79,10 +56,10 @@ TEST(Connect, APortThatIsNoNumberIsReported) {
     for (const char* port : {"x1", ""}) {
         SCOPED_TRACE(port);
         CapturedReports reports;
-        FillRow(*main, server);
+        FillRow(*main, server, "mysql");
         main->sbutConnect->click();
         ASSERT_TRUE(main->MyConn.Connected());
-        SetStatus(*main, "Conexión exitosa.", "Registros: 2/5.", "Tiempo invertido 1 segundos.");
+        SetStatus(*main, {"Conexión exitosa.", "Registros: 2/5.", "Tiempo invertido 1 segundos."});
         main->edPort->setText(QString::fromUtf8(port));
         main->edDatabase->setText(QStringLiteral("information_schema"));
         main->edUser->setText(QStringLiteral("someone"));
@@ -102,14 +79,14 @@ TEST(Connect, OtherKindsLeaveMyConnAlone) {
     BREVANT_REQUIRE_SERVER(server);
     WorkingDir dir;
     auto main = CreateMain();
-    FillRow(*main, server);
+    FillRow(*main, server, "mysql");
     main->sbutConnect->click();
     ASSERT_TRUE(main->MyConn.Connected());
     for (int kind : {-1, 1, 2}) {
         SCOPED_TRACE(kind);
         main->cbConnection->setCurrentIndex(kind);
         main->edPort->setText(QStringLiteral("x1"));  // not looked at
-        SetStatus(*main, "Conexión exitosa.", "Registros: 1/1.", "Tiempo invertido 0 segundos.");
+        SetStatus(*main, {"Conexión exitosa.", "Registros: 1/1.", "Tiempo invertido 0 segundos."});
         main->sbutConnect->click();
         EXPECT_EQ(Status(*main), (Panels{"Conexión exitosa.", "", ""}));
         EXPECT_TRUE(main->MyConn.Connected());

@@ -1,0 +1,60 @@
+#pragma once
+// Helpers of the window tests that run against the private server.
+
+#include <string>
+#include <vector>
+
+#include "AppTestUtil.h"
+#include "TestServer.h"
+
+namespace brevant::test {
+
+/// The database the window tests make their tables in.
+inline constexpr char kAppDatabase[] = "brevant_app_test";
+
+inline QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+/// The connection row filled in for the test server on "MySQL".
+inline void FillRow(TMain& main, const ServerAddress& server, const char* database = kAppDatabase) {
+    main.cbConnection->setCurrentIndex(0);
+    main.edServer->setText(Q(server.host));
+    main.edPort->setText(QString::number(server.port));
+    main.edUser->setText(Q(server.user));
+    main.edPass->setText(Q(server.password));
+    main.edDatabase->setText(QString::fromUtf8(database));
+}
+
+using Panels = std::vector<std::string>;
+
+inline void SetStatus(TMain& main, const Panels& texts) {
+    for (int i = 0; i < 3; ++i) main.StatusBar1->SetPanelText(i, QString::fromStdString(texts.at(i)));
+}
+
+inline Panels Status(TMain& main) {
+    Panels texts;
+    for (int i = 0; i < 3; ++i) texts.push_back(main.StatusBar1->PanelText(i).toStdString());
+    return texts;
+}
+
+/// A connection of the test's own for preparing and checking data.
+class Admin {
+public:
+    explicit Admin(const ServerAddress& server) {
+        conn_.Options().SetUseUnicode(true);
+        conn_.SetLoginPrompt(false);
+        conn_.SetServer(Utf8ToUtf16(server.host));
+        conn_.SetPort(server.port);
+        conn_.SetUsername(Utf8ToUtf16(server.user));
+        conn_.SetPassword(Utf8ToUtf16(server.password));
+        conn_.Open();
+        Exec(std::string("CREATE DATABASE IF NOT EXISTS ") + kAppDatabase);
+        Exec(std::string("USE ") + kAppDatabase);
+    }
+    void Exec(const std::string& sql) { conn_.ExecSQL(Utf8ToUtf16(sql)); }
+    TMyConnection& Connection() { return conn_; }
+
+private:
+    TMyConnection conn_{u"Admin"};
+};
+
+}  // namespace brevant::test
