@@ -230,7 +230,7 @@ bool TDAScriptProcessor::ExecuteNext() {
                 st.StartLine = parser.PrevLine();
                 st.StartCol = parser.PrevCol();
             }
-            if (code == lcComment && IsVersionedComment(text)) {
+            if (code == lcComment && tokenCount_ == 0 && IsVersionedComment(text)) {
                 // The server runs what it holds: it is a statement of its own.
                 versioned = true;
                 lastLexemLine_ = parser.CurrLine();
