@@ -129,7 +129,7 @@ constexpr int lxLOOP = 1025;
 constexpr int lxREPEAT = 1026;
 constexpr int lxWHILE = 1027;
 
-/// Text the lexer cannot read ("Parser: The unknown symbol $000C  '...'").
+/// Text the lexer cannot read ("Parser: The unknown symbol $0001  '...'").
 class EParserError : public Exception {
 public:
     using Exception::Exception;

@@ -67,8 +67,8 @@ void TDAScriptProcessor::CheckLexem(int code, UStringView text) {
 
 bool TDAScriptProcessor::DelimiterCommandFollows(std::int64_t statementStart) {
     TParser& parser = *parser_;
-    // Only where no other word precedes it on its line, as in the mysql client;
-    // elsewhere it is a name (a column called delimiter).
+    // Only where no other word precedes it on its line, as the server's command-line
+    // client reads it; elsewhere it is a name (a column called delimiter).
     if (parser.PrevLine() <= lastLexemLine_) return false;
     // The command's value follows on the same line after a blank: "delimiter = 1",
     // "delimiter," or "delimiter" alone on its line are a name.
