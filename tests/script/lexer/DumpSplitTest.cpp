@@ -128,6 +128,46 @@ TEST_F(DumpSplitTest, SakilaDumps) {
     EXPECT_EQ(expected.size(), ext.size());
     EXPECT_EQ(test::SplitFile(test::WriteTempFile("dump_bom.sql", "\xEF\xBB\xBF" + extended)), expected);
     EXPECT_EQ(test::SplitFile(test::WriteTempFile("dump_utf16.sql", test::Utf16LeBytes(text, true))), expected);
+
+    // The dump rewritten as other tools write routines: with $$ or // stuck to the END
+    // and to the trigger's closing comment, and without any DELIMITER, bodies kept whole
+    // by their BEGIN ... END blocks alone. Every statement is the same, but for the
+    // blanks before the delimiter.
+    const auto sent = [](const std::vector<test::SplitStatement>& statements) {
+        std::vector<std::string> out;
+        for (const auto& s : statements)
+            if (!s.omit) out.push_back(Trimmed(Narrow(s.sql)));
+        return out;
+    };
+    const std::vector<std::string> original = sent(expected);
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> edits;
+    } styles[] = {
+        {"END$$", {{"DELIMITER ;;\n", "DELIMITER $$\n"}, {"\n;;\n", "$$\n"}, {"*/;;\n", "*/$$\n"}}},
+        {"END//", {{"DELIMITER ;;\n", "DELIMITER //\n"}, {"\n;;\n", "//\n"}, {"*/;;\n", "*/ //\n"}}},
+        {"no DELIMITER", {{"DELIMITER ;;\n", ""}, {"DELIMITER ;\n", ""}, {"\n;;\n", ";\n"}, {"*/;;\n", "*/;\n"}}},
+    };
+    for (const auto& style : styles) {
+        SCOPED_TRACE(style.name);
+        std::string script = extended;
+        for (const auto& [from, to] : style.edits) {
+            std::string out;
+            std::size_t pos = 0;
+            for (std::size_t hit; (hit = script.find(from, pos)) != std::string::npos; pos = hit + from.size())
+                out.append(script, pos, hit - pos).append(to);
+            script = out.append(script, pos);
+        }
+        ASSERT_NE(script, extended);
+        const std::vector<std::string> got = sent(test::SplitText(Utf8ToUtf16(script)));
+        EXPECT_EQ(got.size(), original.size());
+        const auto diff = std::mismatch(got.begin(), got.end(), original.begin(), original.end());
+        if (diff.first != got.end() || diff.second != original.end()) {
+            ADD_FAILURE() << "statement " << (diff.first - got.begin()) << " differs:\n"
+                          << (diff.first != got.end() ? diff.first->substr(0, 400) : "(none)") << "\ninstead of\n"
+                          << (diff.second != original.end() ? diff.second->substr(0, 400) : "(none)");
+        }
+    }
 }
 
 }  // namespace
