@@ -80,21 +80,26 @@ bool TDAScriptProcessor::DelimiterCommandFollows(std::int64_t statementStart) {
         return false;
     // The statement so far must be complete enough to end here: not inside brackets (a
     // column of a CREATE TABLE), nor after an operator or a word that wants an operand.
-    const std::unique_ptr<TParser> pending = CreateParser(parser.Text(statementStart, parser.PrevPos()));
+    // The text is read on from where the last such look stopped, so that many of these
+    // lines in one statement cost no more than reading it once.
+    TPendingScan& scan = pendingScan_;
+    if (scan.Pos < 0) scan = TPendingScan{statementStart};
+    const std::unique_ptr<TParser> pending = CreateParser(parser.Text(scan.Pos, parser.PrevPos()));
     pending->OmitComment = true;
-    int depth = 0, last = lcEnd;
-    UString lastText;
-    for (int code; (code = pending->GetNext(lastText)) != lcEnd; last = code) {
-        if (code == lxLeftBracket) ++depth;
-        else if (code == lxRightBracket && depth > 0) --depth;
+    for (int code; (code = pending->GetNextToken()) != lcEnd;) {
+        if (code == lxLeftBracket) ++scan.Depth;
+        else if (code == lxRightBracket && scan.Depth > 0) --scan.Depth;
+        scan.Last = code;
+        if (code == lcSymbol) scan.LastText.assign(pending->Token());
     }
-    if (depth > 0) return false;
+    scan.Pos = parser.PrevPos();
+    if (scan.Depth > 0) return false;
     static constexpr int kWantOperand[] = {lxAND, lxAS, lxBY, lxDISTINCT, lxELSE, lxFROM, lxHAVING, lxINTO, lxIS,
                                            lxJOIN, lxNOT, lxON, lxOR, lxSELECT, lxSET, lxTHEN, lxUPDATE, lxWHEN, lxWHERE,
                                            lxComma, lxPoint, lxEqual, lxAsterisk, lxColon, lxSlash, lxAt};
     for (const int w : kWantOperand)
-        if (last == w) return false;
-    return !(last == lcSymbol && UStringView(u"+-<>!&|^~%").find(lastText) != UStringView::npos);
+        if (scan.Last == w) return false;
+    return !(scan.Last == lcSymbol && UStringView(u"+-<>!&|^~%").find(scan.LastText) != UStringView::npos);
 }
 
 bool TDAScriptProcessor::MatchesDelimiter(int code, std::int64_t& matchStart) {
@@ -156,6 +161,7 @@ bool TDAScriptProcessor::ExecuteNext() {
         bool onlyComments = true;
         bool versioned = false;  // holds a versioned comment ("/*!40101 ... */")
         runStart_ = -1;
+        pendingScan_.Pos = -1;
         int code;
         for (;;) {
             if (FastScan && started && IsPlainStatement()) {

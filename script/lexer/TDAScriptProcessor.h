@@ -102,6 +102,13 @@ private:
     UString currDelimiter_ = u";";
     UString newDelimiter_;
     std::int64_t runStart_ = -1;  // start of the run of plain tokens the last token ends, or -1
+    /// How far DelimiterCommandFollows has read the current statement.
+    struct TPendingScan {
+        std::int64_t Pos = -1;  // read up to here (the start of a token)
+        int Depth = 0;          // brackets open
+        int Last = lcEnd;       // the last token other than a blank or a comment
+        UString LastText;
+    } pendingScan_;
 };
 
 }  // namespace brevant

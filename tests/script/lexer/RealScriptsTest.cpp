@@ -114,6 +114,11 @@ TEST(RealScriptsTest, SetDelimiterAlwaysEnds) {
          u"CREATE PROCEDURE q() SELECT 2//\nDELIMITER ;\n",
          {u"[omit]DELIMITER //", u"CREATE FUNCTION f() RETURNS int\nBEGIN\n  BEGIN SELECT 1; END;\n  RETURN 1;\nEND",
           u"CREATE PROCEDURE q() SELECT 2", u"[omit]DELIMITER ;"}},
+        {"dump ;; and hand-written // stuck to the last word",
+         u"DELIMITER ;;\nCREATE PROCEDURE p() BEGIN SELECT 1; END;;\nDELIMITER //\nDROP PROCEDURE IF EXISTS p//\n"
+         u"SELECT 1 AS x//\nDELIMITER ;\n",
+         {u"[omit]DELIMITER ;;", u"CREATE PROCEDURE p() BEGIN SELECT 1; END", u"[omit]DELIMITER //",
+          u"DROP PROCEDURE IF EXISTS p", u"SELECT 1 AS x", u"[omit]DELIMITER ;"}},
         {"the rest of a word after the delimiter starts the next statement",
          u"DELIMITER $$\nselect 1 as x$$select 2$$$\n", {u"[omit]DELIMITER $$", u"select 1 as x", u"select 2", u"$\n"}},
         {"quotes and comments hide a set delimiter",
@@ -152,6 +157,11 @@ TEST(RealScriptsTest, DelimiterLineEndsAnUnfinishedStatement) {
         {"DELIMITER inside a string or a comment is no command",
          u"select 'a\nDELIMITER $$\n', 1 /*\nDELIMITER $$\n*/ -- x\n;select 2;",
          {u"select 'a\nDELIMITER $$\n', 1 /*\nDELIMITER $$\n*/ -- x\n", u"select 2"}},
+        {"several DELIMITER lines in one statement and in the next",
+         u"CREATE TABLE t (\ndelimiter int\n) ENGINE=InnoDB\nDELIMITER $$\nselect (1\ndelimiter x\n)$$\n"
+         u"select 2\nDELIMITER ;\nselect 3\nDELIMITER //\n",
+         {u"CREATE TABLE t (\ndelimiter int\n) ENGINE=InnoDB\n", u"[omit]DELIMITER $$", u"select (1\ndelimiter x\n)",
+          u"select 2\n", u"[omit]DELIMITER ;", u"select 3\n", u"[omit]DELIMITER //"}},
         {"a column named delimiter at a line start",
          u"CREATE TABLE t (\n  a int,\ndelimiter varchar(10)\n);\nselect a,\ndelimiter from t;\n"
          u"update t set\ndelimiter = 'x';\nselect 1 as\ndelimiter $$;",
