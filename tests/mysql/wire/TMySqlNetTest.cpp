@@ -440,9 +440,11 @@ TEST(TMySqlNet, SmallPacketsAreServedFromOneReceive) {
     for (int i = 0; i < 50; ++i) {
         t.net.ReceiveRow();
         EXPECT_EQ(t.Row(), Pattern(20, i));
-        // The one row buffer is reused: no allocation per packet.
-        if (row) {
-            EXPECT_EQ(t.net.GetRow(), row);
+        // The first packet fills the read-ahead buffer; each later one is shown
+        // where it lies there, right behind the one before: no copy and no
+        // allocation per packet.
+        if (i >= 2) {
+            EXPECT_EQ(t.net.GetRow(), row + 20 + 4);
         }
         row = t.net.GetRow();
     }
