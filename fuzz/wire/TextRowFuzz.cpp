@@ -16,7 +16,7 @@ volatile std::uint8_t sink;
 
 void Touch(std::span<const std::uint8_t> row, const std::vector<brevant::TMySqlBind>& items) {
     for (const auto& item : items) {
-        if (item.IsNull) continue;
+        if (item.IsNull()) continue;
         if (static_cast<std::size_t>(item.Offset) + item.Length > row.size()) std::abort();
         for (std::uint32_t i = 0; i < item.Length; ++i) sink = row[item.Offset + i];
     }

@@ -177,12 +177,14 @@ void TMySQLConnection::Disconnect() {
     FConnected = false;
 }
 
+unsigned TMySQLConnection::SystemCodePage() const { return AnsiCodePage(); }
+
 void TMySQLConnection::DetectUsedCharser(unsigned codePage) {
     if (FUseUnicode) {
         FUsedCharset = FCharset == u"utf8mb4" ? UString(u"utf8mb4") : UString(u"utf8");
     } else {
         FUsedCharset = FCharset;
-        if (FUsedCharset.empty()) FUsedCharset = CharsetForCodePage(codePage ? codePage : AnsiCodePage());
+        if (FUsedCharset.empty()) FUsedCharset = CharsetForCodePage(codePage ? codePage : SystemCodePage());
     }
     FIsUtf8 = IsUtf8Charset(FUsedCharset);
 }

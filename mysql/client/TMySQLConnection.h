@@ -95,6 +95,8 @@ public:
     void DetectUsedCharser(unsigned codePage = 0);
 
 protected:
+    /// The system's 8-bit code page, which names the set when no Charset is given.
+    virtual unsigned SystemCodePage() const;
     /// Makes sure the chosen implementation is ready (the embedded one gets its
     /// start parameters first).
     virtual void CheckMySQLLib();

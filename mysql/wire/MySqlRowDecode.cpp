@@ -45,13 +45,20 @@ DecodeResult DecodeTextRow(std::span<const std::uint8_t> row, std::span<TMySqlBi
     if (size > std::numeric_limits<std::uint32_t>::max()) return DecodeResult::Malformed;
     std::size_t pos = 0;
     for (TMySqlBind& item : items) {
+        // Most values are shorter than 251 bytes: their length is one byte.
+        if (pos < size && p[pos] < 0xFB) {
+            const std::size_t length = p[pos];
+            const std::size_t offset = pos + 1;
+            if (length > size - offset) return DecodeResult::Malformed;
+            item = TMySqlBind{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)};
+            pos = offset + length;
+            continue;
+        }
         bool isNull;
         std::size_t offset, length;
         DecodeResult r = NextValue(p, size, pos, isNull, offset, length);
         if (r != DecodeResult::Ok) return r;
-        item.IsNull = isNull;
-        item.Offset = static_cast<std::uint32_t>(offset);
-        item.Length = static_cast<std::uint32_t>(length);
+        item = isNull ? TMySqlBind{} : TMySqlBind{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)};
     }
     return DecodeResult::Ok;
 }
@@ -85,9 +92,7 @@ DecodeResult DecodeBinaryRow(std::span<const std::uint8_t> row, std::span<const 
             if (r != DecodeResult::Ok) return r;
             if (isNull) return DecodeResult::Malformed;  // NULL is told by the bitmap
         }
-        item.IsNull = false;
-        item.Offset = static_cast<std::uint32_t>(offset);
-        item.Length = static_cast<std::uint32_t>(length);
+        item = TMySqlBind{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)};
     }
     return DecodeResult::Ok;
 }

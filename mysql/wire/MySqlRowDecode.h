@@ -22,11 +22,11 @@ struct TMySqlFieldInfo {
 };
 
 /// Where one value of the current row lies. Offset is 0 only for NULL: every
-/// value follows at least one length byte.
+/// value follows at least one length byte (a binary row's header and bitmap).
 struct TMySqlBind {
-    bool IsNull = true;
     std::uint32_t Offset = 0;
     std::uint32_t Length = 0;
+    bool IsNull() const { return Offset == 0; }
 };
 
 /// The locators of the current row; Buffer points into the packet layer's row

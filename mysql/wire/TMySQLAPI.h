@@ -160,6 +160,15 @@ public:
     /// The row bytes and the value's offset in them.
     virtual const char* _mysql_fetch_value_arr(PMYSQL_ROW row, std::uint32_t fieldnr, std::uint32_t& offset) = 0;
     virtual std::string _mysql_fetch_value_str(PMYSQL_ROW row, std::uint32_t fieldnr) = 0;
+    /// The whole current row at once, which is how rows are best read: for each
+    /// of the result's `count` (mysql_num_fields) columns its value pointer
+    /// (nullptr for NULL) in values and its length in lengths. Implementations
+    /// that can hand out a row in one pass override this.
+    virtual void _mysql_fetch_row_values(PMYSQL_RES result, PMYSQL_ROW row, std::uint32_t count, const char** values,
+                                         std::uint32_t* lengths) {
+        _mysql_fetch_lengths(result, lengths);
+        for (std::uint32_t i = 0; i < count; ++i) values[i] = _mysql_fetch_value_ptr(result, row, i);
+    }
 
     // Prepared-statement counterparts.
     virtual PMYSQL_ROW _mysql_stmt_fetch(PMYSQL_STMT stmt) = 0;

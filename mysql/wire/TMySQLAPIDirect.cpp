@@ -55,13 +55,7 @@ int Guard(Owner& o, F&& f) {
     throw std::logic_error(std::string(name) + " is not available with the direct protocol client");
 }
 
-// Called once per value: the bound is checked in bytes, which spares the
-// division that the element count of 12-byte items costs.
-bool InRange(const TMySqlBinds& b, std::uint32_t i) {
-    return static_cast<std::size_t>(i) * sizeof(TMySqlBind) <
-           static_cast<std::size_t>(reinterpret_cast<const char*>(b.Items.data() + b.Items.size()) -
-                                    reinterpret_cast<const char*>(b.Items.data()));
-}
+bool InRange(const TMySqlBinds& b, std::uint32_t i) { return i < b.Items.size(); }
 
 const TMySqlBind* Item(PMYSQL_ROW row, std::uint32_t i) {
     TMySqlBinds* b = Row(row);
@@ -273,7 +267,7 @@ void TMySQLAPIDirect::_mysql_fetch_lengths(PMYSQL_RES result, std::uint32_t* len
 
 bool TMySQLAPIDirect::_mysql_fetch_value_is_null(PMYSQL_ROW row, std::uint32_t fieldnr) {
     const TMySqlBind* item = Item(row, fieldnr);
-    return !item || item->IsNull;
+    return !item || item->IsNull();
 }
 
 const char* TMySQLAPIDirect::_mysql_fetch_value_ptr(PMYSQL_RES, PMYSQL_ROW row, std::uint32_t fieldnr) {
@@ -292,7 +286,7 @@ void TMySQLAPIDirect::_mysql_fetch_value_to_buff(PMYSQL_ROW row, std::uint32_t f
 void TMySQLAPIDirect::_mysql_fetch_value_to_buff(PMYSQL_ROW row, std::uint32_t fieldnr, void* dest,
                                                  std::size_t destOffset, std::uint32_t length) {
     const TMySqlBind* item = Item(row, fieldnr);
-    if (!item || item->IsNull || length == 0) return;
+    if (!item || item->IsNull() || length == 0) return;
     // Never more than the value holds: the row bytes end where the packet ends.
     std::memcpy(static_cast<char*>(dest) + destOffset, Row(row)->Buffer + item->Offset,
                 std::min(length, item->Length));
@@ -302,7 +296,7 @@ void TMySQLAPIDirect::_mysql_fetch_value_to_str(PMYSQL_ROW row, std::uint32_t fi
                                                 char* dest) {
     const TMySqlBind* item = Item(row, fieldnr);
     std::uint32_t n = 0;
-    if (item && !item->IsNull) {
+    if (item && !item->IsNull()) {
         n = std::min(length, item->Length);
         if (n) std::memcpy(dest, Row(row)->Buffer + item->Offset, n);
     }
@@ -317,13 +311,31 @@ const char* TMySQLAPIDirect::_mysql_fetch_value_arr(PMYSQL_ROW row, std::uint32_
 
 std::string TMySQLAPIDirect::_mysql_fetch_value_str(PMYSQL_ROW row, std::uint32_t fieldnr) {
     const TMySqlBind* item = Item(row, fieldnr);
-    if (!item || item->IsNull) return {};
+    if (!item || item->IsNull()) return {};
     return std::string(reinterpret_cast<const char*>(Row(row)->Buffer) + item->Offset, item->Length);
 }
 
 bool TMySQLAPIDirect::_mysql_server_status(PMYSQL_CON mysql, std::uint32_t& status) {
     status = S(mysql)->serverStatus;
     return true;
+}
+
+void TMySQLAPIDirect::_mysql_fetch_row_values(PMYSQL_RES, PMYSQL_ROW row, std::uint32_t count, const char** values,
+                                              std::uint32_t* lengths) {
+    const TMySqlBinds* b = Row(row);
+    const std::size_t n = b ? std::min<std::size_t>(count, b->Items.size()) : 0;
+    if (n) {
+        const TMySqlBind* item = b->Items.data();
+        const char* base = reinterpret_cast<const char*>(b->Buffer);
+        for (std::size_t i = 0; i < n; ++i) {
+            values[i] = item[i].IsNull() ? nullptr : base + item[i].Offset;
+            lengths[i] = item[i].Length;
+        }
+    }
+    for (std::size_t i = n; i < count; ++i) {
+        values[i] = nullptr;
+        lengths[i] = 0;
+    }
 }
 
 void TMySQLAPIDirect::SetTimeout(PMYSQL_CON mysql, int seconds) {

@@ -93,6 +93,8 @@ public:
     void _mysql_fetch_value_to_str(PMYSQL_ROW row, std::uint32_t fieldnr, std::uint32_t length, char* dest) override;
     const char* _mysql_fetch_value_arr(PMYSQL_ROW row, std::uint32_t fieldnr, std::uint32_t& offset) override;
     std::string _mysql_fetch_value_str(PMYSQL_ROW row, std::uint32_t fieldnr) override;
+    void _mysql_fetch_row_values(PMYSQL_RES result, PMYSQL_ROW row, std::uint32_t count, const char** values,
+                                 std::uint32_t* lengths) override;
 
     PMYSQL_ROW _mysql_stmt_fetch(PMYSQL_STMT stmt) override;
     int _mysql_stmt_execute(PMYSQL_STMT stmt) override;

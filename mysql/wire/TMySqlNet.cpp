@@ -38,7 +38,11 @@ TMySqlNet::TMySqlNet() {
 
 TMySqlNet::~TMySqlNet() = default;
 
-void TMySqlNet::SetVio(std::unique_ptr<TCRVio> vio) { Fvio = std::move(vio); }
+void TMySqlNet::SetVio(std::unique_ptr<TCRVio> vio) {
+    // A packet shown in place lives in the old transport's buffer.
+    for (auto& row : FRows) row.Own();
+    Fvio = std::move(vio);
+}
 
 void TMySqlNet::Close() {
     for (auto& row : FRows) {
@@ -315,11 +319,16 @@ inline bool TMySqlNet::ReceiveBuffered() {
     // Anything out of the ordinary (a packet not all here or split, a buffer to
     // grow, a wrong sequence number, a packet too large) takes the general path,
     // which deals with it.
-    if (length > buffered.size() - NET_HEADER_SIZE || length > row.Capacity() || p[3] != FPacketNumber ||
-        length >= MAX_PACKET_LENGTH || length > FMaxAllowedPacket)
+    const bool inPlace = FRows.size() == 1;
+    if (length > buffered.size() - NET_HEADER_SIZE || (!inPlace && length > row.Capacity()) ||
+        p[3] != FPacketNumber || length >= MAX_PACKET_LENGTH || length > FMaxAllowedPacket)
         return false;
-    row.SetLength(length);  // within the capacity: nothing moves
-    if (length) std::memcpy(row.Data(), p + NET_HEADER_SIZE, length);
+    if (inPlace) {
+        row.View(p + NET_HEADER_SIZE, length);
+    } else {
+        row.SetLength(length);  // within the capacity: nothing moves
+        if (length) std::memcpy(row.Data(), p + NET_HEADER_SIZE, length);
+    }
     vio.Consume(static_cast<int>(NET_HEADER_SIZE + length));
     FComprPacketNumber = ++FPacketNumber;
     return true;
@@ -348,7 +357,8 @@ void TMySqlNet::ReceiveRow() {
     FCur->SetLength(0);
     FCur->SetPosition(0);
     if (FCompress || !Fvio || !ReceiveBuffered()) ReceivePieces();
-    if (FCur->Length() > 0 && FCur->Data()[0] == 0xFF) ReadError();
+    const TRowBuffer& row = *FCur;
+    if (row.Length() > 0 && row.Data()[0] == 0xFF) ReadError();
     ++FReceivedRowCount;
 }
 

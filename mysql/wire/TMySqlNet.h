@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "core/Text.h"
@@ -90,7 +91,7 @@ public:
     void ReadError();
 
     // The current packet.
-    const std::uint8_t* GetRow() const { return FCur->Data(); }
+    const std::uint8_t* GetRow() const { return std::as_const(*FCur).Data(); }
     std::span<const std::uint8_t> GetRowBytes() const { return FCur->Bytes(); }
     std::size_t GetLength() const { return FCur->Length(); }
     void SetLength(std::size_t length) { FCur->SetLength(length); }
@@ -98,7 +99,10 @@ public:
     void SetPosition(std::size_t position) { FCur->SetPosition(position); }
     std::size_t Remaining() const { return Reader().Remaining(); }
     /// A reader over the current packet from the current position.
-    TPacketReader Reader() const { return TPacketReader(FCur->Data(), FCur->Length(), FCur->Position()); }
+    TPacketReader Reader() const {
+        const TRowBuffer& row = *FCur;
+        return TPacketReader(row.Data(), row.Length(), row.Position());
+    }
 
     std::uint8_t ReadByte() { return Read([](TPacketReader& r) { return r.ReadByte(); }); }
     std::int16_t ReadInt16() { return Read([](TPacketReader& r) { return r.ReadInt16(); }); }
@@ -154,9 +158,10 @@ private:
     void RefillCompressBuffer();
     /// Reads a packet header and returns the payload length.
     std::size_t ReceiveHeader();
-    /// Takes the next packet into the current buffer with one copy when the
-    /// transport's read-ahead buffer holds all of it (uncompressed only); false,
-    /// with nothing read, otherwise.
+    /// Takes the next packet from the transport's read-ahead buffer when it holds
+    /// all of it (uncompressed only): in place when the ring has one buffer (the
+    /// packet is then valid until the next receive, as it would be anyway), else
+    /// with one copy. False, with nothing read, otherwise.
     bool ReceiveBuffered();
     /// Receives the next logical packet into the current buffer, header by header,
     /// joining the pieces of a split one.

@@ -135,8 +135,8 @@ int TMySqlStmt::Fetch() {
 int TMySqlStmt::FetchColumn(TMySqlStmtBind* bind, std::uint32_t column, std::uint32_t offset) {
     if (!FRow || column >= FRow->Items.size()) throw EMySqlException(CR_INVALID_PARAMETER_NO);
     const TMySqlBind& item = FRow->Items[column];
-    if (bind->IsNull) *bind->IsNull = item.IsNull;
-    if (item.IsNull) {
+    if (bind->IsNull) *bind->IsNull = item.IsNull();
+    if (item.IsNull()) {
         if (bind->Length) *bind->Length = 0;
         return 0;
     }

@@ -134,12 +134,42 @@ TEST_F(SessionTest, CodePageDecidesWhenNoCharsetIsGiven) {
     EXPECT_EQ(session.UsedCharset(), u"");
 }
 
+/// A session on a system with the given 8-bit code page.
+class CodePageSession : public TMySQLConnection {
+public:
+    explicit CodePageSession(unsigned codePage) : codePage_(codePage) {}
+
+protected:
+    unsigned SystemCodePage() const override { return codePage_; }
+
+private:
+    unsigned codePage_;
+};
+
 TEST_F(SessionTest, UnknownCodePageSendsNoSetNames) {
-    session.SetProp(prCharset, UString());
-    // 1252 is in force in tests; simulate a code page without a set by a charset
-    // decision after connect.
-    session.Connect(UString());
-    EXPECT_EQ(api.statements, std::vector<std::string>{"SET NAMES 'latin1'"});
+    // Without UseUnicode and Charset the set comes from the code page; one
+    // without a set (Johab, 1361) sends nothing at connect.
+    struct Case {
+        unsigned codePage;
+        std::vector<std::string> statements;
+        int charLength;
+    } cases[] = {
+        {1361, {}, 1},
+        {1252, {"SET NAMES 'latin1'"}, 1},
+        {932, {"SET NAMES 'cp932'"}, 2},
+        {65001, {"SET NAMES 'utf8'"}, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        api.ClearLog();
+        CodePageSession s(c.codePage);
+        s.SetProp(prServer, UString(u"db.example"));
+        s.Connect(UString());
+        EXPECT_TRUE(s.GetConnected());
+        EXPECT_EQ(api.statements, c.statements);
+        EXPECT_EQ(s.DBCharLength(), c.charLength);
+        s.Disconnect();
+    }
 }
 
 TEST_F(SessionTest, CharsetThatIsNotANameIsRefused) {

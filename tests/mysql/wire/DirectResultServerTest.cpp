@@ -254,6 +254,35 @@ TEST_F(DirectResult, ErrorAmongSkippedRows) {
     }
 }
 
+TEST_F(DirectResult, WholeRowValuesMatchTheValueByValueOperations) {
+    // The whole-row operation against the base form built on the per-value ones,
+    // over NULLs, empty strings, long and short values, and a ring of rows kept.
+    for (int keep : {1, 3}) {
+        SCOPED_TRACE(keep);
+        PMYSQL_RES r = Use("SELECT seq, IF(seq % 3 = 0, NULL, REPEAT('x', seq * 37 % 300)), '', NULL "
+                           "FROM seq_1_to_40");
+        ASSERT_NE(r, nullptr);
+        api_._mysql_fetch_options(r, foKeepRowCount, keep);
+        const std::uint32_t n = api_.mysql_num_fields(r);
+        std::vector<const char*> values(n), expectedValues(n);
+        std::vector<std::uint32_t> lengths(n), expectedLengths(n);
+        int rows = 0;
+        while (PMYSQL_ROW row = api_.mysql_fetch_row(r)) {
+            api_._mysql_fetch_row_values(r, row, n, values.data(), lengths.data());
+            api_.TMySQLAPI::_mysql_fetch_row_values(r, row, n, expectedValues.data(), expectedLengths.data());
+            EXPECT_EQ(values, expectedValues);
+            EXPECT_EQ(lengths, expectedLengths);
+            EXPECT_EQ(values[3], nullptr);
+            EXPECT_NE(values[2], nullptr);  // empty, not NULL
+            EXPECT_EQ(std::string(values[0], lengths[0]), std::to_string(rows + 1));
+            ++rows;
+        }
+        EXPECT_EQ(rows, 40);
+        EXPECT_EQ(api_.mysql_errno(H()), 0u);
+        api_.mysql_free_result(r);
+    }
+}
+
 TEST_F(DirectResult, CommandsOutOfSyncLeaveTheFirstResultReadable) {
     PMYSQL_RES r = Use("SELECT seq FROM seq_1_to_100");
     ASSERT_NE(r, nullptr);

@@ -23,12 +23,12 @@ TEST(TextRow, ConstantNullAndEmpty) {
     Bytes row = {1, '1', 0xFB, 0};
     TMySqlBind items[3];
     ASSERT_EQ(DecodeTextRow(row, items), DecodeResult::Ok);
-    EXPECT_FALSE(items[0].IsNull);
+    EXPECT_FALSE(items[0].IsNull());
     EXPECT_EQ(items[0].Offset, 1u);
     EXPECT_EQ(items[0].Length, 1u);
-    EXPECT_TRUE(items[1].IsNull);
+    EXPECT_TRUE(items[1].IsNull());
     EXPECT_EQ(items[1].Offset, 0u);
-    EXPECT_FALSE(items[2].IsNull);
+    EXPECT_FALSE(items[2].IsNull());
     EXPECT_EQ(items[2].Length, 0u);
 }
 

@@ -173,50 +173,57 @@ TEST(SessionFake, CachingSha2FullPathWithRsa) {
 
 TEST(SessionFake, Sha256PasswordAsGreetingPluginAndAsSwitch) {
     RsaTestKey key(2048);
-    {
-        FakeServer server;
-        Response response;
+    // What the client sends for the key exchange: first its request for the
+    // key, then the password encrypted with it (PKCS #1 padding).
+    struct Case {
+        const char* name;
+        std::string password;
+        std::function<void(FakeServer&, Bytes& request, std::string& decrypted)> script;
+        Bytes request;
         std::string decrypted;
-        server.Send(Greeting().Scramble(kScramble).Plugin("sha256_password").Payload(), 0)
-            .Expect([&](const FakePacket& p) { response = ParseResponse(p.payload); })
-            .Send(AuthMoreData(WithZero(Text(key.PublicPem()))), 2)
-            .Expect([&](const FakePacket& p) { decrypted = RsaPassword(key, p.payload, 1, kScramble); })
-            .Send(OkPacket().Payload(), 4);
-        server.Start();
-        Client c;
-        EXPECT_TRUE(c.Connect(server)) << c.error;
-        EXPECT_EQ(server.Finish(), "");
-        EXPECT_EQ(response.auth, Bytes{0x01});  // asks for the key
-        EXPECT_EQ(decrypted, kPassword);
-    }
-    {
+    } cases[] = {
+        {"as the greeting's plugin", kPassword,
+         [&](FakeServer& s, Bytes& request, std::string& decrypted) {
+             s.Send(Greeting().Scramble(kScramble).Plugin("sha256_password").Payload(), 0)
+                 .Expect([&](const FakePacket& p) { request = ParseResponse(p.payload).auth; })
+                 .Send(AuthMoreData(WithZero(Text(key.PublicPem()))), 2)
+                 .Expect([&](const FakePacket& p) { decrypted = RsaPassword(key, p.payload, 1, kScramble); })
+                 .Send(OkPacket().Payload(), 4);
+         },
+         {0x01}, kPassword},
+        {"as a switch", kPassword,
+         [&](FakeServer& s, Bytes& request, std::string& decrypted) {
+             s.Send(Greeting().Scramble(kScramble).Payload(), 0)
+                 .Expect()
+                 .Send(AuthSwitch("sha256_password", WithZero(kSwitchScramble)), 2)
+                 .Expect([&](const FakePacket& p) { request = p.payload; })
+                 .Send(AuthMoreData(Text(key.PublicPem())), 4)
+                 .Expect([&](const FakePacket& p) { decrypted = RsaPassword(key, p.payload, 1, kSwitchScramble); })
+                 .Send(OkPacket().Payload(), 6);
+         },
+         {0x01}, kPassword},
+        {"empty password: a single 0 byte, no key exchange", "",
+         [&](FakeServer& s, Bytes& request, std::string&) {
+             s.Send(Greeting().Payload(), 0)
+                 .Expect()
+                 .Send(AuthSwitch("sha256_password", WithZero(kSwitchScramble)), 2)
+                 .Expect([&](const FakePacket& p) { request = p.payload; })
+                 .Send(OkPacket().Payload(), 4);
+         },
+         {0x00}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         FakeServer server;
+        Bytes request;
         std::string decrypted;
-        server.Send(Greeting().Scramble(kScramble).Payload(), 0)
-            .Expect()
-            .Send(AuthSwitch("sha256_password", WithZero(kSwitchScramble)), 2)
-            .Expect([&](const FakePacket& p) { EXPECT_EQ(p.payload, Bytes{0x01}); })
-            .Send(AuthMoreData(Text(key.PublicPem())), 4)
-            .Expect([&](const FakePacket& p) { decrypted = RsaPassword(key, p.payload, 1, kSwitchScramble); })
-            .Send(OkPacket().Payload(), 6);
+        c.script(server, request, decrypted);
         server.Start();
-        Client c;
-        EXPECT_TRUE(c.Connect(server)) << c.error;
+        Client client;
+        EXPECT_TRUE(client.Connect(server, c.password)) << client.error;
         EXPECT_EQ(server.Finish(), "");
-        EXPECT_EQ(decrypted, kPassword);
-    }
-    {
-        // An empty password is a single 0 byte, no key exchange.
-        FakeServer server;
-        server.Send(Greeting().Payload(), 0)
-            .Expect()
-            .Send(AuthSwitch("sha256_password", WithZero(kSwitchScramble)), 2)
-            .Expect([&](const FakePacket& p) { EXPECT_EQ(p.payload, Bytes{0x00}); })
-            .Send(OkPacket().Payload(), 4);
-        server.Start();
-        Client c;
-        EXPECT_TRUE(c.Connect(server, "")) << c.error;
-        EXPECT_EQ(server.Finish(), "");
+        EXPECT_EQ(request, c.request);
+        EXPECT_EQ(decrypted, c.decrypted);
     }
 }
 
