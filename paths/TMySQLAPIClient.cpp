@@ -9,6 +9,14 @@
 #include "mysql/wire/MySqlHandshake.h"
 #include "paths/MySqlClientLayout.h"
 
+// The C library's own type names, so that calls through the resolved pointers
+// have exactly the library's function types.
+struct st_mysql;
+struct st_mysql_res;
+struct st_mysql_stmt;
+struct st_mysql_field;
+enum mysql_option : int;
+
 namespace brevant {
 
 std::string MySQLClientLibrary;
@@ -31,15 +39,15 @@ constexpr const char* kEntryNames[epCount] = {
 };
 
 // The C library's types as this build passes them.
-using MYSQL = void;
-using MYSQL_RES = void;
-using MYSQL_STMT = void;
+using MYSQL = ::st_mysql;
+using MYSQL_RES = ::st_mysql_res;
+using MYSQL_STMT = ::st_mysql_stmt;
 using MYSQL_ROW = char**;
 using my_bool = char;
 
-MYSQL* Con(PMYSQL_CON h) { return h; }
-MYSQL_RES* Res(PMYSQL_RES h) { return h; }
-MYSQL_STMT* Stmt(PMYSQL_STMT h) { return h; }
+MYSQL* Con(PMYSQL_CON h) { return reinterpret_cast<MYSQL*>(h); }
+MYSQL_RES* Res(PMYSQL_RES h) { return reinterpret_cast<MYSQL_RES*>(h); }
+MYSQL_STMT* Stmt(PMYSQL_STMT h) { return reinterpret_cast<MYSQL_STMT*>(h); }
 MYSQL_ROW Row(PMYSQL_ROW h) { return reinterpret_cast<MYSQL_ROW>(h); }
 
 std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
@@ -158,7 +166,7 @@ std::string TMySQLAPIClient::mysql_character_set_name(PMYSQL_CON mysql) {
     return Text(Entry<const char* (*)(MYSQL*)>(epCharacterSetName)(Con(mysql)));
 }
 PMYSQL_CON TMySQLAPIClient::mysql_init(PMYSQL_CON mysql) {
-    return static_cast<PMYSQL_CON>(Entry<MYSQL* (*)(MYSQL*)>(epInit)(Con(mysql)));
+    return reinterpret_cast<PMYSQL_CON>(Entry<MYSQL* (*)(MYSQL*)>(epInit)(Con(mysql)));
 }
 int TMySQLAPIClient::mysql_ssl_set(PMYSQL_CON mysql, UStringView key, UStringView cert, UStringView ca,
                                    UStringView capath, UStringView cipher) {
@@ -172,7 +180,7 @@ PMYSQL_CON TMySQLAPIClient::mysql_real_connect(PMYSQL_CON mysql, UStringView hos
     const CArg h(host), u(user), p(passwd), d(db), s(unixSocket);
     using F = MYSQL* (*)(MYSQL*, const char*, const char*, const char*, const char*, unsigned, const char*,
                          unsigned long);
-    return static_cast<PMYSQL_CON>(Entry<F>(epRealConnect)(Con(mysql), h.OrNull(), u.Str(), p.Str(), d.OrNull(),
+    return reinterpret_cast<PMYSQL_CON>(Entry<F>(epRealConnect)(Con(mysql), h.OrNull(), u.Str(), p.Str(), d.OrNull(),
                                                            port, s.OrNull(), clientflag));
 }
 void TMySQLAPIClient::mysql_close(PMYSQL_CON mysql) { Entry<void (*)(MYSQL*)>(epClose)(Con(mysql)); }
@@ -188,24 +196,24 @@ int TMySQLAPIClient::mysql_kill(PMYSQL_CON mysql, std::uint32_t pid) {
 }
 int TMySQLAPIClient::mysql_ping(PMYSQL_CON mysql) { return Entry<int (*)(MYSQL*)>(epPing)(Con(mysql)); }
 std::string TMySQLAPIClient::mysql_get_server_info(PMYSQL_CON mysql) {
-    return Text(Entry<const char* (*)(MYSQL*)>(epGetServerInfo)(Con(mysql)));
+    return Text(Entry<char* (*)(MYSQL*)>(epGetServerInfo)(Con(mysql)));
 }
 std::string TMySQLAPIClient::mysql_get_client_info() {
     return Text(Entry<const char* (*)()>(epGetClientInfo)());
 }
 std::string TMySQLAPIClient::mysql_get_host_info(PMYSQL_CON mysql) {
-    return Text(Entry<const char* (*)(MYSQL*)>(epGetHostInfo)(Con(mysql)));
+    return Text(Entry<char* (*)(MYSQL*)>(epGetHostInfo)(Con(mysql)));
 }
 PMYSQL_RES TMySQLAPIClient::mysql_use_result(PMYSQL_CON mysql) {
-    return static_cast<PMYSQL_RES>(Entry<MYSQL_RES* (*)(MYSQL*)>(epUseResult)(Con(mysql)));
+    return reinterpret_cast<PMYSQL_RES>(Entry<MYSQL_RES* (*)(MYSQL*)>(epUseResult)(Con(mysql)));
 }
 int TMySQLAPIClient::mysql_options(PMYSQL_CON mysql, TMySqlOption option, int value) {
     // Integer options are read through a pointer to an unsigned int.
     unsigned int arg = static_cast<unsigned int>(value);
-    return Entry<int (*)(MYSQL*, int, const void*)>(epOptions)(Con(mysql), option, &arg);
+    return Entry<int (*)(MYSQL*, ::mysql_option, const void*)>(epOptions)(Con(mysql), static_cast<::mysql_option>(option), &arg);
 }
 int TMySQLAPIClient::mysql_options(PMYSQL_CON mysql, TMySqlOption option, const std::string& value) {
-    return Entry<int (*)(MYSQL*, int, const void*)>(epOptions)(Con(mysql), option, value.c_str());
+    return Entry<int (*)(MYSQL*, ::mysql_option, const void*)>(epOptions)(Con(mysql), static_cast<::mysql_option>(option), value.c_str());
 }
 void TMySQLAPIClient::mysql_free_result(PMYSQL_RES result) {
     Entry<void (*)(MYSQL_RES*)>(epFreeResult)(Res(result));
@@ -224,7 +232,7 @@ void TMySQLAPIClient::mysql_server_end() { Entry<void (*)()>(epServerEnd)(); }
 // --- prepared statements ---
 
 PMYSQL_STMT TMySQLAPIClient::mysql_stmt_init(PMYSQL_CON mysql) {
-    return static_cast<PMYSQL_STMT>(Entry<MYSQL_STMT* (*)(MYSQL*)>(epStmtInit)(Con(mysql)));
+    return reinterpret_cast<PMYSQL_STMT>(Entry<MYSQL_STMT* (*)(MYSQL*)>(epStmtInit)(Con(mysql)));
 }
 int TMySQLAPIClient::mysql_stmt_prepare(PMYSQL_STMT stmt, const char* query, std::size_t length) {
     return Entry<int (*)(MYSQL_STMT*, const char*, unsigned long)>(epStmtPrepare)(Stmt(stmt), query, length);
@@ -266,10 +274,10 @@ bool TMySQLAPIClient::mysql_stmt_send_long_data(PMYSQL_STMT stmt, std::uint32_t 
     return Entry<F>(epStmtSendLongData)(Stmt(stmt), paramNumber, data, length) != 0;
 }
 PMYSQL_RES TMySQLAPIClient::mysql_stmt_result_metadata(PMYSQL_STMT stmt) {
-    return static_cast<PMYSQL_RES>(Entry<MYSQL_RES* (*)(MYSQL_STMT*)>(epStmtResultMetadata)(Stmt(stmt)));
+    return reinterpret_cast<PMYSQL_RES>(Entry<MYSQL_RES* (*)(MYSQL_STMT*)>(epStmtResultMetadata)(Stmt(stmt)));
 }
 PMYSQL_RES TMySQLAPIClient::mysql_stmt_param_metadata(PMYSQL_STMT stmt) {
-    return static_cast<PMYSQL_RES>(Entry<MYSQL_RES* (*)(MYSQL_STMT*)>(epStmtParamMetadata)(Stmt(stmt)));
+    return reinterpret_cast<PMYSQL_RES>(Entry<MYSQL_RES* (*)(MYSQL_STMT*)>(epStmtParamMetadata)(Stmt(stmt)));
 }
 std::uint64_t TMySQLAPIClient::mysql_stmt_affected_rows(PMYSQL_STMT stmt) {
     return Entry<unsigned long long (*)(MYSQL_STMT*)>(epStmtAffectedRows)(Stmt(stmt));
@@ -296,7 +304,7 @@ PMYSQL_ROW TMySQLAPIClient::_mysql_read_row(PMYSQL_RES, int) {
 
 void TMySQLAPIClient::_mysql_fetch_field_direct(PMYSQL_RES result, std::uint32_t fieldnr, bool /*unicode*/,
                                                 TMYSQL_FIELD& field) {
-    const void* raw = Entry<const void* (*)(MYSQL_RES*, unsigned)>(epFetchFieldDirect)(Res(result), fieldnr);
+    const void* raw = Entry<::st_mysql_field* (*)(MYSQL_RES*, unsigned)>(epFetchFieldDirect)(Res(result), fieldnr);
     BREVANT_ASSERT(raw != nullptr);
     switch (FClientStructVer) {
         case cv3: {

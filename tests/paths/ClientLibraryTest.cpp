@@ -86,7 +86,7 @@ TEST_F(FakeLibrary, IntegerOptionsGoByPointerAndTimeoutsFollowTheLayout) {
     PMYSQL_CON con = api.mysql_init(nullptr);
     void* lib = dlopen(BREVANT_FAKE_MYSQL_LIB, RTLD_NOW | RTLD_NOLOAD);
     ASSERT_NE(lib, nullptr);
-    auto lastValue = reinterpret_cast<unsigned (*)(PMYSQL_CON)>(dlsym(lib, "fake_last_option_value"));
+    auto lastValue = reinterpret_cast<unsigned (*)(void*)>(dlsym(lib, "fake_last_option_value"));
     api.mysql_options(con, MYSQL_OPT_CONNECT_TIMEOUT, 15);
     EXPECT_EQ(lastValue(con), 15u);
     api.SetTimeout(con, 0);  // no limit: one year

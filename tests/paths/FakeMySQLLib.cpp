@@ -49,7 +49,7 @@ const char* fake_started() { return gStarted.c_str(); }
 int fake_inits() { return gInits; }
 int fake_ends() { return gEnds; }
 const char* fake_last_query() { return gLastQuery.c_str(); }
-unsigned int fake_last_option_value(MYSQL* m) { return reinterpret_cast<FakeCon*>(m)->lastOptionValue; }
+unsigned int fake_last_option_value(void* m) { return static_cast<FakeCon*>(m)->lastOptionValue; }
 
 int STDCALL mysql_server_init(int argc, char** argv, char** groups) {
     ++gInits;
