@@ -274,6 +274,13 @@ TEST_F(CommandServerTest, EventsLastInsertIdBatchAndImplicitConnect) {
     EXPECT_EQ(cmd.RowsAffected(), 2);
     EXPECT_EQ(cmd.LastInsertId(), 3);
     EXPECT_EQ(QueryValue("SELECT GROUP_CONCAT(v ORDER BY id) FROM ai"), "10,21,22");
+    try {
+        cmd.Execute(2, 2);  // no value for the fourth run
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), u"Parameter 'v' has no value for iteration 3");
+    }
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM ai"), "3");  // nothing of the batch ran
 
     events.clear();
     cmd.SetSQLText(u"INSERT INTO ai (id) VALUES (1)");
