@@ -164,10 +164,10 @@ void TCustomDASQL::Execute(int iters, int offset) {
         if (FSQLModified) AssembleSQL();
         TMySQLCommand& command = ICommand();
         SetICommandProps(command);
-        CheckBatchValues(static_cast<std::size_t>(offset + iters));
+        CheckBatchValues(static_cast<std::size_t>(offset) + static_cast<std::size_t>(iters));
         std::int64_t rows = 0;
         for (int i = 0; i < iters; ++i) {
-            WriteParamValues(static_cast<std::size_t>(offset + i));
+            WriteParamValues(static_cast<std::size_t>(offset) + static_cast<std::size_t>(i));
             for (;;) {
                 FConnection->PushOperation(clExecute);
                 try {
