@@ -8,6 +8,9 @@
 namespace brevant {
 
 TCustomDASQL::TCustomDASQL(TCustomDAConnection* connection) : FConnection(connection) {
+    // Registered from the start, so that a connection destroyed first is never
+    // reached back from here.
+    if (FConnection) FConnection->RegisterClient(this);
     FMacros.OnChanged = [this] {
         // A macro's value changed: the text is assembled again, the macro list kept.
         FLockMacros = true;
@@ -24,6 +27,7 @@ void TCustomDASQL::SetConnection(TCustomDAConnection* connection) {
     if (connection == FConnection) return;
     if (FConnection) FConnection->UnRegisterClient(this);
     FConnection = connection;
+    if (FConnection) FConnection->RegisterClient(this);
     if (FICommand) FICommand->SetConnection(Session());
 }
 
@@ -102,7 +106,17 @@ void TCustomDASQL::WriteParamValues(std::size_t index) {
         d.Name = FParams[i].Name();
         d.DataType = p->DataType();
         d.ParamType = p->ParamType();
-        d.Value = p->ValueCount() > index ? p->ItemValue(index) : p->Value();
+        // A parameter with one value gives it to every run (CheckBatchValues has
+        // made sure that one with several has a value for each run).
+        d.Value = p->ValueCount() > 1 ? p->ItemValue(index) : p->Value();
+    }
+}
+
+void TCustomDASQL::CheckBatchValues(std::size_t end) const {
+    for (std::size_t i = 0; i < FParams.Count(); ++i) {
+        const TDAParam& p = FParams[i];
+        if (p.ValueCount() > 1 && end > p.ValueCount())
+            DatabaseErrorFmt(SParamNoBatchValue, {p.Name(), static_cast<int>(p.ValueCount())});
     }
 }
 
@@ -119,6 +133,7 @@ void TCustomDASQL::EndConnection() {
 
 void TCustomDASQL::IConnectionChanged(TCRConnection* session) {
     if (FICommand) FICommand->SetConnection(dynamic_cast<TMySQLConnection*>(session));
+    if (!session) FConnection = nullptr;  // the connection is being destroyed
 }
 
 bool TCustomDASQL::VetoesReconnect(TConnLostCause /*cause*/, const void* /*failingComponent*/) const {
@@ -149,9 +164,10 @@ void TCustomDASQL::Execute(int iters, int offset) {
         if (FSQLModified) AssembleSQL();
         TMySQLCommand& command = ICommand();
         SetICommandProps(command);
+        CheckBatchValues(static_cast<std::size_t>(offset) + static_cast<std::size_t>(iters));
         std::int64_t rows = 0;
         for (int i = 0; i < iters; ++i) {
-            WriteParamValues(static_cast<std::size_t>(offset + i));
+            WriteParamValues(static_cast<std::size_t>(offset) + static_cast<std::size_t>(i));
             for (;;) {
                 FConnection->PushOperation(clExecute);
                 try {

@@ -90,6 +90,9 @@ protected:
     void AssembleSQL();
     /// Writes the values of iteration `index` into the session-level parameters.
     void WriteParamValues(std::size_t index);
+    /// Before a batch runs: every parameter with several values has one for each run
+    /// up to `end` (exclusive).
+    void CheckBatchValues(std::size_t end) const;
     void BeginConnection();
     void EndConnection();
     TMySQLConnection* Session() const;

@@ -17,6 +17,7 @@ namespace brevant {
 enum TParamDirection : int { pdUnknown, pdInput, pdOutput, pdInputOutput, pdResult };
 
 inline constexpr char16_t SParamNotFound[] = u"Parameter '%s' not found";
+inline constexpr char16_t SParamNoBatchValue[] = u"Parameter '%s' has no value for iteration %d";
 
 /// The data type a value of this kind is written as when its parameter has none.
 TDataType DataTypeOfValue(const TVariant& value);

@@ -298,6 +298,17 @@ TEST(Command, ExecuteWithoutConnection) {
     }
 }
 
+TEST(Command, OutlivesItsConnection) {
+    TMyCommand cmd;
+    {
+        TMyConnection conn;
+        cmd.SetConnection(&conn);
+        cmd.SetSQLText(u"select 1");
+    }
+    EXPECT_EQ(cmd.Connection(), nullptr);
+    EXPECT_THROW(cmd.Execute(), EDatabaseError);
+}
+
 TEST(Command, ParameterCountMustMatch) {
     TMySQLConnection session;  // not connected: an 8-bit session with backslash escapes
     TMySQLCommand cmd(&session);

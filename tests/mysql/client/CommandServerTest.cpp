@@ -274,6 +274,13 @@ TEST_F(CommandServerTest, EventsLastInsertIdBatchAndImplicitConnect) {
     EXPECT_EQ(cmd.RowsAffected(), 2);
     EXPECT_EQ(cmd.LastInsertId(), 3);
     EXPECT_EQ(QueryValue("SELECT GROUP_CONCAT(v ORDER BY id) FROM ai"), "10,21,22");
+    try {
+        cmd.Execute(2, 2);  // no value for the fourth run
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), u"Parameter 'v' has no value for iteration 3");
+    }
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM ai"), "3");  // nothing of the batch ran
 
     events.clear();
     cmd.SetSQLText(u"INSERT INTO ai (id) VALUES (1)");
@@ -281,6 +288,45 @@ TEST_F(CommandServerTest, EventsLastInsertIdBatchAndImplicitConnect) {
     EXPECT_EQ(events, (std::vector<std::string>{"before", "after failed"}));
     EXPECT_FALSE(cmd.Executing());
     Run(u"DROP TABLE ai");
+}
+
+TEST_F(CommandServerTest, KilledSessionRaisesAndAPreparedCommandVetoesTheReconnect) {
+    BREVANT_REQUIRE_SERVER(server);
+    Open(server);
+    TMyConnection killer(u"Killer");
+    killer.SetLoginPrompt(false);
+    killer.SetServer(Utf8ToUtf16(server.host));
+    killer.SetPort(server.port);
+    killer.SetUsername(Utf8ToUtf16(server.user));
+    killer.SetPassword(Utf8ToUtf16(server.password));
+    std::vector<bool> results;
+    cmd.AfterExecute = [&](TCustomDASQL&, bool ok) { results.push_back(ok); };
+    cmd.SetSQLText(u"DO :x");
+    cmd.ParamByName(u"x").SetAsInteger(1);
+    TMyCommand other(&conn);  // another command of the connection, idle
+
+    for (bool otherPrepared : {false, true}) {
+        SCOPED_TRACE(otherPrepared ? "other command prepared" : "no command prepared");
+        if (!conn.Connected()) conn.Open();
+        if (otherPrepared) other.Prepare();
+        const std::uint32_t victim = conn.ThreadId();
+        killer.ExecSQL(u"KILL " + IntToStr(victim));
+        results.clear();
+        try {
+            cmd.Execute();
+            FAIL() << "the killed session answered";
+        } catch (const EMyError& e) {
+            EXPECT_TRUE(e.IsFatalError()) << e.ErrorCode() << " " << Narrow(e.Message());
+        }
+        EXPECT_EQ(results, std::vector<bool>{false});
+        EXPECT_FALSE(cmd.Executing());
+        // One silent reconnect, unless a prepared command that is not running forbids it.
+        EXPECT_EQ(conn.Connected(), !otherPrepared);
+        other.UnPrepare();
+        cmd.Execute();  // connects again if needed
+        EXPECT_NE(conn.ThreadId(), victim);
+        EXPECT_EQ(api.statements.back(), "DO 1");
+    }
 }
 
 }  // namespace
