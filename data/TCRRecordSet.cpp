@@ -79,6 +79,7 @@ bool TCRRecordSet::Fetch(bool) {
         if (!FBlockMan.FirstBlock()) InitData();
         return false;
     }
+    if (FUniDirectional) ReleaseItems();  // the new block replaces the old one
     AddFetchedItems(block, rows);
     return true;
 }

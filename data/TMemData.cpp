@@ -182,7 +182,8 @@ bool TMemData::GetNextRecord(std::byte* recBuf) {
     TItemHeader* item;
     if (FCurrentItem) {
         item = FCurrentItem->Next;
-        if (!item && Fetch()) item = FCurrentItem->Next;
+        // A forward-only fetch replaces the records, the current one too.
+        if (!item && Fetch()) item = FCurrentItem ? FCurrentItem->Next : FFirstItem;
     } else if (FBOF) {
         if (!FFirstItem) Fetch();
         item = FFirstItem;
@@ -535,8 +536,22 @@ void TMemData::Unlink(TItemHeader* item) {
     item->Prev = item->Next = nullptr;
 }
 
+void TMemData::ReleaseItems() {
+    TItemHeader* item = FFirstItem;
+    FFirstItem = FLastItem = FCurrentItem = nullptr;
+    while (item) {
+        TItemHeader* next = item->Next;
+        FreeComplexFields(item->Record());
+        FBlockMan.FreeItem(item);
+        item = next;
+    }
+    DropRecordNoCache();
+}
+
 void TMemData::AddFetchedItems(TBlockHeader* block, int count) {
-    int order = FLastItem ? FLastItem->Order : 0;
+    // Numbering goes on from the last record; with none left, from the record count
+    // (which a forward-only reader keeps while its old blocks go).
+    int order = FLastItem ? FLastItem->Order : FRecordCount - FRecordNoOffset;
     for (int i = 0; i < count; ++i) {
         TItemHeader* item = FBlockMan.Item(block, i);
         item->Flag = flUsed;

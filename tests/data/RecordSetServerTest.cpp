@@ -334,6 +334,49 @@ TEST_F(RecordSetServer, UnreadRowsDrainedAtClose) {
     EXPECT_EQ(One(u"SELECT 'drained'"), "drained");
 }
 
+TEST_F(RecordSetServer, ForwardOnlyKeepsOneBlock) {
+    BREVANT_REQUIRE_SERVER(server);
+    Connect(server);
+    auto rs = std::make_unique<TMySQLRecordSet>();
+    rs->SetConnection(&S());
+    rs->SetProp(prFetchAll, false);
+    rs->SetProp(prUniDirectional, true);
+    rs->SetSQL(u"SELECT seq, CONCAT('row ', seq, REPEAT('.', 40)) FROM seq_1_to_60");
+    rs->Open();
+    rs->SetToBegin();
+    int n = 0;
+    while (rs->GetNextRecord(nullptr)) {
+        ++n;
+        int blocks = 0;
+        for (TBlockHeader* b = rs->BlockManager().FirstBlock(); b; b = b->Next) ++blocks;
+        ASSERT_EQ(blocks, 1) << n;
+        EXPECT_EQ(rs->GetRecordNo(), n);
+        EXPECT_EQ(rs->GetDataAsVariant(rs->Field(0), rs->CurrentItem()->Record()).AsInt64(), n);
+    }
+    EXPECT_EQ(n, 60);
+    EXPECT_EQ(rs->GetRecordCount(), 60);
+}
+
+TEST_F(RecordSetServer, UnreadRowsCutShortWithKill) {
+    BREVANT_REQUIRE_SERVER(server);
+    Connect(server);
+    std::unique_ptr<TMyConnection> main = std::move(conn);
+    Connect(server);  // the record set's own connection
+    auto rs = std::make_unique<TMySQLRecordSet>();
+    rs->SetConnection(&S());
+    rs->SetKillConnection(main->Session());
+    rs->SetProp(prFetchAll, false);
+    rs->SetProp(prCreateConnection, true);
+    rs->SetSQL(u"SELECT seq, REPEAT('k', 100) FROM seq_1_to_5000000");
+    rs->Open();
+    EXPECT_EQ(rs->GetRecordCount(), 25);
+    rs->Close();
+    // The record set's connection was cut off; the other one goes on.
+    EXPECT_THROW(One(u"SELECT 1"), EMyError);
+    conn = std::move(main);
+    EXPECT_EQ(One(u"SELECT 'main'"), "main");
+}
+
 TEST_F(RecordSetServer, KilledWhileStreaming) {
     BREVANT_REQUIRE_SERVER(server);
     Connect(server);
