@@ -353,10 +353,12 @@ void TMemData::PutFieldData(const TFieldDesc& f, std::byte* recBuf, std::string_
             break;
         case dtExtWideString: {
             ReleaseSlot(f, recBuf);
-            UString units(data.size() / 2, u'\0');
-            std::memcpy(units.data(), data.data(), units.size() * 2);
-            if (f.Length && units.size() > f.Length) units.resize(f.Length);
-            SetRef(f, recBuf, FStringHeap.AllocWideStr(units));
+            std::size_t units = data.size() / 2;
+            if (f.Length && units > f.Length) units = f.Length;
+            auto* p = static_cast<char16_t*>(FStringHeap.NewBuf((units + 1) * 2));
+            std::memcpy(p, data.data(), units * 2);
+            p[units] = 0;
+            SetRef(f, recBuf, p);
             break;
         }
         case dtBytes: {

@@ -98,8 +98,8 @@ TEST(ValueText, DatesByLayout) {
     };
     const Case cases[] = {
         {dkDate, "2024-02-29", 0, true, 2024, 2, 29, 0, 0, 0, 0},
-        {dkDate, "0000-00-00", 0, false},
-        {dkDate, "2024-02-30", 0, false},
+        {dkDate, "0000-00-00", 0, false, 0, 0, 0, 0, 0, 0, 0},
+        {dkDate, "2024-02-30", 0, false, 0, 0, 0, 0, 0, 0, 0},
         {dkDateTime, "69", 0, true, 2069, 1, 1, 0, 0, 0, 0},
         {dkDateTime, "7003", 0, true, 1970, 3, 1, 0, 0, 0, 0},
         {dkDateTime, "240131", 0, true, 2024, 1, 31, 0, 0, 0, 0},
@@ -111,8 +111,8 @@ TEST(ValueText, DatesByLayout) {
         {dkDateTime, "2024-01-31 12:13:14.5", 1, true, 2024, 1, 31, 12, 13, 14, 500},
         {dkDateTime, "2024-01-31 12:13:14.123456", 6, true, 2024, 1, 31, 12, 13, 14, 123},
         {dkDateTime, "2024-01-31 12:13:14.999999", 3, true, 2024, 1, 31, 12, 13, 14, 999},
-        {dkDateTime, "0000-00-00 00:00:00", 0, false},
-        {dkDateTime, "2024-01-31 24:00:00", 0, false},
+        {dkDateTime, "0000-00-00 00:00:00", 0, false, 0, 0, 0, 0, 0, 0, 0},
+        {dkDateTime, "2024-01-31 24:00:00", 0, false, 0, 0, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
