@@ -182,7 +182,8 @@ bool TMemData::GetNextRecord(std::byte* recBuf) {
     TItemHeader* item;
     if (FCurrentItem) {
         item = FCurrentItem->Next;
-        if (!item && Fetch()) item = FCurrentItem->Next;
+        // A forward-only fetch replaces the records, the current one too.
+        if (!item && Fetch()) item = FCurrentItem ? FCurrentItem->Next : FFirstItem;
     } else if (FBOF) {
         if (!FFirstItem) Fetch();
         item = FFirstItem;
@@ -352,10 +353,12 @@ void TMemData::PutFieldData(const TFieldDesc& f, std::byte* recBuf, std::string_
             break;
         case dtExtWideString: {
             ReleaseSlot(f, recBuf);
-            UString units(data.size() / 2, u'\0');
-            std::memcpy(units.data(), data.data(), units.size() * 2);
-            if (f.Length && units.size() > f.Length) units.resize(f.Length);
-            SetRef(f, recBuf, FStringHeap.AllocWideStr(units));
+            std::size_t units = data.size() / 2;
+            if (f.Length && units > f.Length) units = f.Length;
+            auto* p = static_cast<char16_t*>(FStringHeap.NewBuf((units + 1) * 2));
+            std::memcpy(p, data.data(), units * 2);
+            p[units] = 0;
+            SetRef(f, recBuf, p);
             break;
         }
         case dtBytes: {
@@ -535,8 +538,22 @@ void TMemData::Unlink(TItemHeader* item) {
     item->Prev = item->Next = nullptr;
 }
 
+void TMemData::ReleaseItems() {
+    TItemHeader* item = FFirstItem;
+    FFirstItem = FLastItem = FCurrentItem = nullptr;
+    while (item) {
+        TItemHeader* next = item->Next;
+        FreeComplexFields(item->Record());
+        FBlockMan.FreeItem(item);
+        item = next;
+    }
+    DropRecordNoCache();
+}
+
 void TMemData::AddFetchedItems(TBlockHeader* block, int count) {
-    int order = FLastItem ? FLastItem->Order : 0;
+    // Numbering goes on from the last record; with none left, from the record count
+    // (which a forward-only reader keeps while its old blocks go).
+    int order = FLastItem ? FLastItem->Order : FRecordCount - FRecordNoOffset;
     for (int i = 0; i < count; ++i) {
         TItemHeader* item = FBlockMan.Item(block, i);
         item->Flag = flUsed;

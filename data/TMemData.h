@@ -155,6 +155,9 @@ protected:
     /// Links the first `count` items of a fetched block after the last item, numbered on
     /// from the last order; the rest of the block goes to the free list.
     void AddFetchedItems(TBlockHeader* block, int count);
+    /// Takes every item (and its values) out of the store, keeping the record count:
+    /// a forward-only reader's previous block.
+    void ReleaseItems();
     /// Releases the out-of-record values of a stored record.
     void FreeRecordValues(std::byte* record);
     void DropRecordNoCache() {}

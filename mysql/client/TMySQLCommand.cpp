@@ -99,9 +99,16 @@ void TMySQLCommand::ExecuteText() {
     c.Check(api.mysql_real_query(handle, text.data(), text.size()), this);
     FRowsAffectedPrev = FRowsAffected;
     FRowsAffected = static_cast<std::int64_t>(api.mysql_affected_rows(handle));
-    if (FRequestResultset && api.mysql_field_count(handle) > 0) {
-        FCursorState = csExecuted;  // the dataset reads the rows
-        return;
+    if (FRequestResultset) {
+        while (api.mysql_field_count(handle) == 0 && c.GetIsClient41() && api.mysql_more_results(handle)) {
+            const int status = api.mysql_next_result(handle);
+            if (status == -1) break;
+            if (status != 0) c.MySQLError(this);
+        }
+        if (api.mysql_field_count(handle) > 0) {
+            FCursorState = csExecuted;  // the dataset reads the rows
+            return;
+        }
     }
     Close();
 }

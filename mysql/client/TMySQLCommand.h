@@ -31,7 +31,20 @@ struct TParamDesc {
     TVariant Value;
 };
 
-enum TCursorState : int { csInactive, csExecuting, csExecuted };
+/// A command's cursor state; a dataset's record set moves it on through the fetch states.
+enum TCursorState : int {
+    csInactive,
+    csOpen,
+    csParsed,
+    csPrepared,
+    csBound,
+    csExecuteFetchAll,
+    csExecuting,
+    csExecuted,
+    csFetching,
+    csFetchingAll,
+    csFetched,
+};
 
 class TMySQLCommand {
 public:
@@ -70,7 +83,10 @@ public:
     std::int64_t RowsAffected() const { return FRowsAffected == -1 ? 0 : FRowsAffected; }
     bool GetExecuting() const { return FExecuting; }
     TCursorState CursorState() const { return FCursorState; }
-    /// A dataset wants the rows: Execute leaves a result with columns pending.
+    /// Set by the record set that reads and frees the result Execute left pending.
+    void SetCursorState(TCursorState value) { FCursorState = value; }
+    /// A dataset wants the rows: Execute leaves the first result with columns pending
+    /// (the answers of statements without rows before it are read away).
     void SetRequestResultset(bool value) { FRequestResultset = value; }
 
     /// Receives the final text before it is sent (monitoring).
