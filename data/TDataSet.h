@@ -12,7 +12,7 @@
 // relative move or a change of the current record the frame puts the cursor back on
 // the active record with InternalSetToRecord. After InternalPost the cursor is on the
 // posted record; after InternalDelete it is on the record that followed the deleted
-// one, or past the end when that was the last.
+// one, or (when that was the last) on the one before it or past the end.
 //
 // Reading row N without moving: GetFieldValueAt(recNo, field, value) never touches the
 // cursor or the active buffer, and hands out views into the stored record.

@@ -1,5 +1,6 @@
 #include "data/TField.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -62,14 +63,44 @@ std::string_view BytesOfWide(UStringView text) {
 }  // namespace
 
 UStringView FieldTypeName(TFieldType type) {
-    static constexpr const char16_t* kNames[] = {
-        u"Unknown", u"String",   u"FixedChar", u"WideString", u"FixedWideChar", u"Guid",     u"Shortint",
-        u"Byte",    u"Smallint", u"Word",      u"Integer",    u"LongWord",      u"AutoInc",  u"Largeint",
-        u"Single",  u"Float",    u"Extended",  u"Currency",   u"BCD",           u"FMTBcd",   u"Date",
-        u"Time",    u"DateTime", u"TimeStamp", u"Boolean",    u"Bytes",         u"VarBytes", u"Blob",
-        u"Memo",    u"WideMemo"};
-    static_assert(std::size(kNames) == ftWideMemo + 1);
-    return type <= ftWideMemo ? kNames[type] : kNames[0];
+    switch (type) {
+        case ftUnknown: break;
+        case ftString: return u"String";
+        case ftWideString: return u"WideString";
+        case ftShortint: return u"Shortint";
+        case ftSmallint: return u"Smallint";
+        case ftInteger: return u"Integer";
+        case ftLargeint: return u"Largeint";
+        case ftByte: return u"Byte";
+        case ftWord: return u"Word";
+        case ftLongWord: return u"LongWord";
+        case ftLargeUInt: return u"LargeUInt";
+        case ftSingle: return u"Single";
+        case ftFloat: return u"Float";
+        case ftExtended: return u"Extended";
+        case ftCurrency: return u"Currency";
+        case ftBCD: return u"BCD";
+        case ftFMTBcd: return u"FMTBcd";
+        case ftDate: return u"Date";
+        case ftTime: return u"Time";
+        case ftDateTime: return u"DateTime";
+        case ftTimeStamp: return u"TimeStamp";
+        case ftTimeStampOffset: return u"TimeStampOffset";
+        case ftBoolean: return u"Boolean";
+        case ftBytes: return u"Bytes";
+        case ftVarBytes: return u"VarBytes";
+        case ftBlob: return u"Blob";
+        case ftMemo: return u"Memo";
+        case ftWideMemo: return u"WideMemo";
+        case ftVariant: return u"Variant";
+        case ftADT: return u"ADT";
+        case ftReference: return u"Reference";
+        case ftArray: return u"Array";
+        case ftDataSet: return u"DataSet";
+        case ftGuid: return u"Guid";
+        case ftCursor: return u"Cursor";
+    }
+    return u"Unknown";
 }
 
 // ---------------------------------------------------------------- TField
@@ -124,7 +155,7 @@ void TField::SetAsVariant(const TVariant& value) {
         case TVariantKind::Int64: SetLargeInt(value.AsInt64()); return;
         case TVariantKind::UInt64: {
             std::uint64_t u = value.AsUInt64();
-            if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) SetString(value.AsString());
+            if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) SetString(UIntToStr(u));
             else SetLargeInt(static_cast<std::int64_t>(u));
             return;
         }
@@ -223,8 +254,7 @@ std::int64_t TIntegerField::MinValue() const {
         case ftWord:
         case ftLongWord: return 0;
         case ftSmallint: return -32768;
-        case ftInteger:
-        case ftAutoInc: return std::numeric_limits<std::int32_t>::min();
+        case ftInteger: return std::numeric_limits<std::int32_t>::min();
         default: return std::numeric_limits<std::int64_t>::min();
     }
 }
@@ -235,8 +265,7 @@ std::int64_t TIntegerField::MaxValue() const {
         case ftByte: return 255;
         case ftSmallint: return 32767;
         case ftWord: return 65535;
-        case ftInteger:
-        case ftAutoInc: return std::numeric_limits<std::int32_t>::max();
+        case ftInteger: return std::numeric_limits<std::int32_t>::max();
         case ftLongWord: return std::numeric_limits<std::uint32_t>::max();
         default: return std::numeric_limits<std::int64_t>::max();
     }
@@ -265,6 +294,49 @@ void TIntegerField::SetString(UStringView value) {
 
 void TIntegerField::SetFloat(double value) { SetLargeInt(FloatToInt(value)); }
 void TIntegerField::SetBoolean(bool value) { SetLargeInt(value ? 1 : 0); }
+
+// ---------------------------------------------------------------- TLargeUIntField
+
+namespace {
+std::uint64_t Bits(const TFieldValue& v) { return static_cast<std::uint64_t>(v.Int); }
+}  // namespace
+
+UString TLargeUIntField::ValueAsString(const TFieldValue& v) const { return v.IsNull() ? UString() : UIntToStr(Bits(v)); }
+std::int64_t TLargeUIntField::ValueAsLargeInt(const TFieldValue& v) const {
+    if (v.IsNull()) return 0;
+    if (v.Int < 0) ConvertError(SInvalidIntegerValue, UIntToStr(Bits(v)));
+    return v.Int;
+}
+double TLargeUIntField::ValueAsFloat(const TFieldValue& v) const { return v.IsNull() ? 0 : static_cast<double>(Bits(v)); }
+bool TLargeUIntField::ValueAsBoolean(const TFieldValue& v) const { return !v.IsNull() && v.Int != 0; }
+TVariant TLargeUIntField::ValueAsVariant(const TFieldValue& v) const {
+    return v.IsNull() ? TVariant::Null() : TVariant(static_cast<unsigned long long>(Bits(v)));
+}
+
+void TLargeUIntField::SetUInt(std::uint64_t value) { WriteValue(TFieldValue::Integer(static_cast<std::int64_t>(value))); }
+void TLargeUIntField::SetLargeInt(std::int64_t value) {
+    if (value < 0)
+        DatabaseErrorFmt(SFieldRangeError, {static_cast<long long>(value), DisplayName(), 0LL, ~0ULL});
+    SetUInt(static_cast<std::uint64_t>(value));
+}
+void TLargeUIntField::SetString(UStringView value) {
+    UStringView t = TrimView(value);
+    if (t.empty()) {
+        Clear();
+        return;
+    }
+    std::string digits = Narrow(t);
+    std::uint64_t u = 0;
+    auto r = std::from_chars(digits.data(), digits.data() + digits.size(), u);
+    if (r.ec != std::errc() || r.ptr != digits.data() + digits.size()) ConvertError(SInvalidIntegerValue, value);
+    SetUInt(u);
+}
+void TLargeUIntField::SetFloat(double value) {
+    double r = std::round(value);
+    if (!(r >= 0 && r < 18446744073709551616.0)) ConvertError(SInvalidIntegerValue, Widen(FloatToText(value)));
+    SetUInt(static_cast<std::uint64_t>(r));
+}
+void TLargeUIntField::SetBoolean(bool value) { SetUInt(value ? 1 : 0); }
 
 // ---------------------------------------------------------------- TFloatField
 
@@ -458,18 +530,16 @@ void TBlobField::SaveToFile(const std::string& path) const {
 std::unique_ptr<TField> CreateFieldOfType(TDataSet* dataSet, TFieldType type) {
     switch (type) {
         case ftString:
-        case ftFixedChar:
         case ftGuid: return std::make_unique<TStringField>(dataSet, type);
-        case ftWideString:
-        case ftFixedWideChar: return std::make_unique<TWideStringField>(dataSet, type);
+        case ftWideString: return std::make_unique<TWideStringField>(dataSet, type);
         case ftShortint:
         case ftByte:
         case ftSmallint:
         case ftWord:
         case ftInteger:
-        case ftLongWord:
-        case ftAutoInc: return std::make_unique<TIntegerField>(dataSet, type);
+        case ftLongWord: return std::make_unique<TIntegerField>(dataSet, type);
         case ftLargeint: return std::make_unique<TLargeintField>(dataSet, type);
+        case ftLargeUInt: return std::make_unique<TLargeUIntField>(dataSet, type);
         case ftSingle:
         case ftFloat:
         case ftExtended:
@@ -486,7 +556,7 @@ std::unique_ptr<TField> CreateFieldOfType(TDataSet* dataSet, TFieldType type) {
         case ftBlob:
         case ftMemo:
         case ftWideMemo: return std::make_unique<TBlobField>(dataSet, type);
-        case ftUnknown: break;
+        default: break;
     }
     DatabaseError(SDataTypeNotSupported);
 }

@@ -134,7 +134,7 @@ protected:
     TAutoRefreshFlag FAutoGenerateValue = arNone;
 };
 
-/// ftString, ftFixedChar, ftGuid: text in the system's 8-bit code page, at most Size bytes.
+/// ftString, ftGuid: text in the system's 8-bit code page, at most Size bytes.
 class TStringField : public TField {
 public:
     using TField::TField;
@@ -155,7 +155,7 @@ protected:
     void SetBytes(std::string_view value) override;
 };
 
-/// ftWideString, ftFixedWideChar: UTF-16 text of at most Size code units.
+/// ftWideString: UTF-16 text of at most Size code units.
 class TWideStringField : public TStringField {
 public:
     using TStringField::TStringField;
@@ -167,7 +167,7 @@ protected:
     void SetBytes(std::string_view value) override;
 };
 
-/// Integers of the kinds ftShortint .. ftLongWord and ftAutoInc; writes outside the
+/// Integers of the kinds ftShortint .. ftLongWord; writes outside the
 /// kind's range fail with the range message.
 class TIntegerField : public TField {
 public:
@@ -191,6 +191,25 @@ protected:
 class TLargeintField : public TIntegerField {
 public:
     using TIntegerField::TIntegerField;
+};
+
+/// ftLargeUInt: unsigned 64-bit integers (the value's Int holds the bits).
+class TLargeUIntField : public TField {
+public:
+    using TField::TField;
+    UString ValueAsString(const TFieldValue& value) const override;
+    /// Values above the signed range fail.
+    std::int64_t ValueAsLargeInt(const TFieldValue& value) const override;
+    double ValueAsFloat(const TFieldValue& value) const override;
+    bool ValueAsBoolean(const TFieldValue& value) const override;
+    TVariant ValueAsVariant(const TFieldValue& value) const override;
+
+protected:
+    void SetUInt(std::uint64_t value);
+    void SetString(UStringView value) override;
+    void SetLargeInt(std::int64_t value) override;
+    void SetFloat(double value) override;
+    void SetBoolean(bool value) override;
 };
 
 /// ftSingle, ftFloat, ftExtended, ftCurrency.
@@ -290,7 +309,8 @@ protected:
     void SetBytes(std::string_view value) override;
 };
 
-/// Creates the field object of a kind ("Data type is not supported" for ftUnknown).
+/// Creates the field object of a kind ("Data type is not supported" for a kind
+/// without one: ftUnknown, ftVariant, the structured kinds).
 std::unique_ptr<TField> CreateFieldOfType(TDataSet* dataSet, TFieldType type);
 
 /// The dataset's fields in column order; names match without regard to ASCII case.

@@ -1,5 +1,6 @@
 #pragma once
-// Field kinds of the dataset frame and the value of one field as read from a record.
+// The value of one field as read from a record; the field kinds are TFieldType of
+// DataTypeInfo.h.
 //
 // TFieldValue is a view: text, bytes and large objects point into the record (or the
 // dataset's storage) they were read from and stay valid until that record changes or
@@ -13,41 +14,10 @@
 
 #include "core/DateTime.h"
 #include "core/Text.h"
+#include "data/DataTypeInfo.h"
 
 namespace brevant {
 
-enum TFieldType : std::uint8_t {
-    ftUnknown,
-    ftString,         // 8-bit text in the system code page
-    ftFixedChar,      // the same, fixed width (CHAR)
-    ftWideString,     // UTF-16 text
-    ftFixedWideChar,
-    ftGuid,
-    ftShortint,       // signed 8-bit
-    ftByte,           // unsigned 8-bit
-    ftSmallint,
-    ftWord,
-    ftInteger,
-    ftLongWord,
-    ftAutoInc,
-    ftLargeint,
-    ftSingle,
-    ftFloat,
-    ftExtended,
-    ftCurrency,
-    ftBCD,
-    ftFMTBcd,
-    ftDate,
-    ftTime,
-    ftDateTime,
-    ftTimeStamp,
-    ftBoolean,
-    ftBytes,
-    ftVarBytes,
-    ftBlob,
-    ftMemo,           // 8-bit text large object
-    ftWideMemo,       // UTF-16 text large object
-};
 
 /// "String", "Integer", "WideMemo" ...: the kind's name as messages show it.
 UStringView FieldTypeName(TFieldType type);

@@ -224,7 +224,7 @@ private:
             return;
         }
         switch (field.DataType()) {
-            case ftString: case ftFixedChar: v = TFieldValue::AnsiText(c.Bytes); break;
+            case ftString: v = TFieldValue::AnsiText(c.Bytes); break;
             case ftWideString: v = TFieldValue::WideText(c.Wide); break;
             case ftFloat: case ftSingle: v = TFieldValue::FloatValue(c.Float); break;
             case ftBCD: case ftFMTBcd: v = TFieldValue::DecimalText(c.Decimal); break;
