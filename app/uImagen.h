@@ -1,7 +1,7 @@
 #pragma once
 // The image viewer: one column of the grid's current record as a picture.
 
-#include "app/Controls.h"
+#include "app/DBControls.h"
 #include "app/ViewerWindow.h"
 
 namespace brevant {
@@ -14,12 +14,12 @@ public:
 
     explicit TfrmImagen(TMain* main);
 
-    TPictureBox* DBImage1 = nullptr;  // bound to field `imagen` of DataSource1's dataset at activation
+    TDBImage* DBImage1 = nullptr;  // no data source until activation
 
-    /// Points DBImage1 at DataSource1 and binds the selected field. The binding comes
-    /// with the query dataset; until then there is nothing to bind.
+    /// Points DBImage1 at DataSource1, then binds it as the memo viewer binds its box,
+    /// with the main window's `imagen`.
     void FormActivate() override;
-    /// Unbinds DBImage1. Nothing is bound yet.
+    /// Unbinds DBImage1.
     void FormClose() override;
 };
 

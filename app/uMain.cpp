@@ -13,6 +13,7 @@
 #include "app/DesignTime.h"
 #include "app/Fonts.h"
 #include "app/PaneCommands.h"
+#include "app/ViewerBinding.h"
 #include "app/Settings.h"
 #include "app/uImagen.h"
 #include "app/uMemo.h"
@@ -123,7 +124,8 @@ void TMain::CreateControls() {
     Button3 = button("Button3", u"Backup Estructura", QRect(392, 181, 134, 29), &TMain::Button3Click);
     Button4 = button("Button4", u"Backup Tablas", QRect(646, 181, 108, 29), &TMain::Button4Click);
 
-    DBGrid1 = new QTableView(this);
+    DBGrid1 = new TDBGrid(this);
+    DBGrid1->SetDataSource(&DataSource1);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setTabKeyNavigation(true);
     anchors_.Place(DBGrid1, QRect(8, 216, 865, 272), akAll);
@@ -280,8 +282,20 @@ void TMain::SpeedButton3Click() { LoadPane(*Memo1); }
 void TMain::SpeedButton4Click() { LoadPane(*Memo2); }
 void TMain::SpeedButton5Click() { ClearPane(*Memo1); }
 void TMain::SpeedButton6Click() { ClearPane(*Memo2); }
-void TMain::SpeedButton7Click() {}
-void TMain::SpeedButton8Click() {}
+void TMain::ShowViewer(TViewerWindow& viewer, int& field) {
+    if (!ViewerCanShow(cbConnection->currentIndex(), MySQLQuery())) return;
+    field = DBGrid1->SelectedIndex();
+    // Showing activates the viewer, which binds it; one that is active already binds
+    // again here, so that it switches to the newly selected column.
+    const bool wasActive = viewer.isVisible() && viewer.isActiveWindow();
+    viewer.show();
+    viewer.raise();
+    viewer.activateWindow();
+    if (wasActive) viewer.FormActivate();
+}
+
+void TMain::SpeedButton7Click() { ShowViewer(*frmImagen_, imagen); }
+void TMain::SpeedButton8Click() { ShowViewer(*frmMemo_, column); }
 void TMain::SpeedButton9Click() {}
 void TMain::SpeedButton10Click() {}
 void TMain::SpeedButton11Click() {}
@@ -289,7 +303,7 @@ void TMain::Button1Click() {}
 void TMain::Button2Click() {}
 void TMain::Button3Click() {}
 void TMain::Button4Click() {}
-void TMain::DBGrid1DblClick() {}
+void TMain::DBGrid1DblClick() { ShowViewer(*frmMemo_, column); }
 
 // ---- Window events ----------------------------------------------------------
 

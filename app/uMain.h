@@ -17,6 +17,7 @@
 
 #include "app/Anchors.h"
 #include "app/ConnectionRow.h"
+#include "app/DBGrid.h"
 #include "app/IniFile.h"
 #include "app/OpenDialog.h"
 #include "app/SpeedButtonPictures.h"
@@ -24,12 +25,14 @@
 #include "app/StatusTexts.h"
 #include "app/TimedFrame.h"
 #include "mysql/client/TCustomMyConnection.h"
+#include "data/TDataSource.h"
 #include "mysql/client/TMyCommand.h"
 
 namespace brevant {
 
 class TfrmMemo;
 class TfrmImagen;
+class TViewerWindow;
 
 class TMain : public QWidget {
     Q_OBJECT
@@ -105,7 +108,7 @@ public:
     QPushButton* Button4 = nullptr;  // "Backup Tablas"
 
     // Result grid, viewers and documents.
-    QTableView* DBGrid1 = nullptr;         // shows DataSource1's dataset once the grid model exists
+    TDBGrid* DBGrid1 = nullptr;            // shows DataSource1's dataset
     QToolButton* SpeedButton7 = nullptr;   // image viewer
     QToolButton* SpeedButton8 = nullptr;   // memo viewer
     QToolButton* SpeedButton9 = nullptr;   // open the current document
@@ -121,9 +124,9 @@ public:
     //   MyDump      dump and restore component
     //   FDConn      Access connection, with FDQuery (after-scroll handler
     //               FDQueryAfterScroll) and FDCommand
-    //   DataSource1 what the grid and both viewers show
     TMyConnection MyConn{u"MyConn"};           // MySQL connection over the wire client
     TMyCommand MyCommand;                      // MySQL command; each run points it at its kind's connection
+    TDataSource DataSource1;                   // what the grid and both viewers show
     std::unique_ptr<IOpenDialog> OpenDialog;  // open-file dialog, default extension "*.sql"
 
     // Fields.
@@ -160,6 +163,10 @@ public:
     void Button4Click();        // per-table backup
     void DBGrid1DblClick();     // show the memo viewer
 
+    /// The MySQL query dataset that kinds 0 and 1 run and the viewers look at;
+    /// nullptr until the query dataset arrives with its layer.
+    TDataSet* MySQLQuery() { return nullptr; }
+
     /// The texts of the connection row's boxes.
     TConnectionRow ConnectionRow() const;
 
@@ -181,6 +188,9 @@ private:
     void UpdateMinimumSize();
     void LoadPane(QPlainTextEdit& pane);
     void Show(const StatusText::TOutcome& outcome);
+    /// The viewer buttons: shows `viewer` on the grid's selected column, stored in
+    /// `field`, when the kind's query holds a record.
+    void ShowViewer(TViewerWindow& viewer, int& field);
     void CenterOnDesktop();
 
     TAnchorSet anchors_{DesignClientSize};

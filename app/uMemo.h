@@ -1,7 +1,7 @@
 #pragma once
 // The memo viewer: one column of the grid's current record as text.
 
-#include <QPlainTextEdit>
+#include "app/DBControls.h"
 
 #include "app/ViewerWindow.h"
 
@@ -15,12 +15,12 @@ public:
 
     explicit TfrmMemo(TMain* main);
 
-    QPlainTextEdit* dbMemo = nullptr;  // bound to field `column` of DataSource1's dataset at activation
+    TDBMemo* dbMemo = nullptr;  // on DataSource1; bound to field `column` of the kind's query at activation
 
-    /// Binds dbMemo to the main window's selected field. The binding comes with the
-    /// query dataset; until then there is nothing to bind.
+    /// Binds dbMemo, by name, to the field of the kind's query at the main window's
+    /// `column`; to no field when there is none. No kind leaves the binding as it is.
     void FormActivate() override;
-    /// Unbinds dbMemo. Nothing is bound yet.
+    /// Unbinds dbMemo.
     void FormClose() override;
 };
 

@@ -8,7 +8,6 @@ namespace {
 
 using test::Admin;
 using test::CreateMain;
-using test::FillRow;
 using test::Panels;
 using test::SetStatus;
 using test::Status;
@@ -27,10 +26,7 @@ TEST_F(CommandPane, OutcomesOnMySQL) {
     Admin admin(server);
     Prepare(admin);
     WorkingDir dir;
-    auto main = CreateMain();
-    FillRow(*main, server);
-    main->sbutConnect->click();
-    main->show();
+    auto main = test::ConnectedMain(server);
 
     struct Case {
         const char* name;
@@ -74,11 +70,7 @@ TEST_F(CommandPane, RunsWithoutPressingConnect) {
     Prepare(admin);
     WorkingDir dir;
     auto main = CreateMain();
-    main->MyConn.SetServer(Utf8ToUtf16(server.host));
-    main->MyConn.SetPort(server.port);
-    main->MyConn.SetUsername(Utf8ToUtf16(server.user));
-    main->MyConn.SetPassword(Utf8ToUtf16(server.password));
-    main->MyConn.SetDatabase(Utf8ToUtf16(test::kAppDatabase));
+    test::PointMyConnAt(*main, server);
     main->edPort->setText(QStringLiteral("not looked at"));
     main->Memo2->setPlainText(QStringLiteral("UPDATE cmd_rows SET name = 'z' WHERE id IN (1, 2)"));
     main->SpeedButton2->click();

@@ -24,6 +24,25 @@ inline void FillRow(TMain& main, const ServerAddress& server, const char* databa
     main.edDatabase->setText(QString::fromUtf8(database));
 }
 
+/// A shown main window connected on "MySQL" to `database` of the test server.
+inline std::unique_ptr<TMain> ConnectedMain(const ServerAddress& server, const char* database = kAppDatabase) {
+    auto main = CreateMain();
+    FillRow(*main, server, database);
+    main->sbutConnect->click();
+    main->show();
+    return main;
+}
+
+/// Gives MyConn the test server's settings without the connection row, as stored
+/// settings would be, for runs that connect by themselves.
+inline void PointMyConnAt(TMain& main, const ServerAddress& server) {
+    main.MyConn.SetServer(Utf8ToUtf16(server.host));
+    main.MyConn.SetPort(server.port);
+    main.MyConn.SetUsername(Utf8ToUtf16(server.user));
+    main.MyConn.SetPassword(Utf8ToUtf16(server.password));
+    main.MyConn.SetDatabase(Utf8ToUtf16(kAppDatabase));
+}
+
 using Panels = std::vector<std::string>;
 
 inline void SetStatus(TMain& main, const Panels& texts) {
