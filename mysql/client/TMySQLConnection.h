@@ -85,6 +85,12 @@ public:
     bool IsMariaDB() const { return FIsMariaDB; }
     const UString& Database() const { return FDatabase; }
     bool UseUnicode() const { return FUseUnicode; }
+    /// Changes only how text is encoded to and from the server, without telling the
+    /// server: for a script whose own SET NAMES decides the server's side.
+    void SetTextEncoding(bool useUnicode, bool isUtf8) {
+        FUseUnicode = useUnicode;
+        FIsUtf8 = isUtf8;
+    }
     const UString& Charset() const { return FCharset; }
 
     /// Hooks for the direct client's peripheral settings (handed over at connect).

@@ -1,2 +1,0 @@
-// Placeholder translation unit: this layer's classes arrive with their own changes.
-namespace brevant::script_layer { }
