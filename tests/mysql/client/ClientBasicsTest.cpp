@@ -44,21 +44,26 @@ TEST(EMyError, FatalKeyViolationAndLineNumber) {
 }
 
 TEST(MyCharsets, CodePageTable) {
+    // Over every code page: a set is a plain name the session can send, and
+    // the 43 code pages with a set are the only ones.
+    int withSet = 0;
+    for (unsigned cp = 0; cp <= 65535; ++cp) {
+        const UString charset = CharsetForCodePage(cp);
+        if (charset.empty()) continue;
+        ++withSet;
+        EXPECT_TRUE(IsPlainCharsetName(charset)) << cp;
+    }
+    EXPECT_EQ(withSet, 43);
+    // A few rows: the DOS, Windows, Mac, ISO and Unicode families, shared sets
+    // and code pages without one.
     struct Case {
         unsigned cp;
         const char16_t* charset;
     } cases[] = {
-        {437, u"cp850"},     {850, u"cp850"},     {852, u"cp852"},     {858, u"cp850"},     {866, u"cp866"},
-        {874, u"tis620"},    {932, u"cp932"},     {936, u"gbk"},       {949, u"euckr"},     {950, u"big5"},
-        {1250, u"latin2"},   {1251, u"cp1251"},   {1252, u"latin1"},   {1253, u"greek"},    {1254, u"latin5"},
-        {1255, u"hebrew"},   {1256, u"cp1256"},   {1257, u"cp1257"},   {10000, u"macroman"}, {10001, u"sjis"},
-        {10002, u"big5"},    {10008, u"gb2312"},  {10021, u"tis620"},  {10029, u"macce"},   {20107, u"swe7"},
-        {20127, u"ascii"},   {20866, u"koi8r"},   {20932, u"ujis"},    {20936, u"gb2312"},  {20949, u"euckr"},
-        {21866, u"koi8u"},   {28591, u"latin1"},  {28592, u"latin2"},  {28597, u"greek"},   {28598, u"hebrew"},
-        {28599, u"latin5"},  {28603, u"latin7"},  {38598, u"hebrew"},  {51932, u"ujis"},    {51936, u"gb2312"},
-        {51949, u"euckr"},   {51950, u"big5"},    {65001, u"utf8"},
-        // Code pages without a set.
-        {0, u""},            {1258, u""},         {1200, u""},         {65000, u""},        {28595, u""},
+        {437, u"cp850"},    {858, u"cp850"},      {932, u"cp932"},  {1252, u"latin1"},
+        {28591, u"latin1"}, {10000, u"macroman"}, {10002, u"big5"}, {21866, u"koi8u"},
+        {51936, u"gb2312"}, {65001, u"utf8"},     {0, u""},         {1200, u""},
+        {1258, u""},        {28595, u""},         {65000, u""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cp);
@@ -71,7 +76,7 @@ TEST(MyCharsets, MaxLengthTable) {
         const char16_t* charset;
         int length;
     } cases[] = {
-        {u"utf32", 4}, {u"utf16le", 4}, {u"utf16", 4}, {u"utf8mb4", 4}, {u"eucjpms", 3}, {u"utf8", 3},
+        {u"utf32", 4}, {u"utf16le", 4}, {u"utf16", 4}, {u"utf8mb4", 4}, {u"eucjpms", 3}, {u"utf8", 3}, {u"utf8mb3", 3},
         {u"ujis", 3},  {u"cp932", 2},   {u"ucs2", 2},  {u"gbk", 2},     {u"gb2312", 2},  {u"euckr", 2},
         {u"sjis", 2},  {u"big5", 2},    {u"latin1", 1}, {u"cp1251", 1}, {u"", 1},        {u"unknown", 1},
     };
@@ -79,6 +84,13 @@ TEST(MyCharsets, MaxLengthTable) {
         SCOPED_TRACE(Narrow(c.charset));
         EXPECT_EQ(CharsetMaxLength(c.charset), c.length);
     }
+}
+
+TEST(MyCharsets, Utf8Names) {
+    for (const char16_t* name : {u"utf8", u"UTF8", u"utf8mb3", u"Utf8Mb3", u"utf8mb4", u"UTF8MB4"})
+        EXPECT_TRUE(IsUtf8Charset(name)) << Narrow(name);
+    for (const char16_t* name : {u"", u"latin1", u"utf16", u"utf8mb5", u"utf8 ", u"ucs2"})
+        EXPECT_FALSE(IsUtf8Charset(name)) << Narrow(name);
 }
 
 TEST(MyCharsets, PlainNames) {

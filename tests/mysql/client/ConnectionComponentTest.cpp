@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ExpectRaises.h"
 #include "FakeMySQLAPI.h"
 #include "core/Abort.h"
 #include "mysql/client/DAConsts.h"
@@ -12,6 +13,9 @@
 
 namespace brevant {
 namespace {
+
+using test::ExpectRaises;
+using test::kAnyCode;
 
 using test::FakeError;
 using test::FakeMySQLAPI;
@@ -198,12 +202,7 @@ TEST_F(ComponentTest, OptionsNeedAClosedConnection) {
     conn.Open();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        try {
-            c.change(conn);
-            FAIL();
-        } catch (const EDatabaseError& e) {
-            EXPECT_EQ(e.Message(), SConnectionOpen);
-        }
+        ExpectRaises<EDatabaseError>([&] { c.change(conn); }, kAnyCode, SConnectionOpen);
         EXPECT_TRUE(conn.Connected());
     }
     EXPECT_EQ(conn.Options().Charset(), u"latin1");
@@ -290,12 +289,7 @@ TEST_F(ComponentTest, CancelledConnectDialog) {
     EXPECT_THROW(conn.Open(), EAbort);
     EXPECT_FALSE(conn.Connected());
     conn.SetDesigning(true);
-    try {
-        conn.Open();
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), SCannotConnect);
-    }
+    ExpectRaises<EDatabaseError>([&] { conn.Open(); }, kAnyCode, SCannotConnect);
 }
 
 TEST_F(ComponentTest, ConnectedWhileLoadingIsAppliedWhenLoadingEnds) {
@@ -312,23 +306,13 @@ TEST_F(ComponentTest, EndingATransactionReportsAFailingClose) {
     conn.Options().SetDisconnectedMode(true);
     conn.AfterDisconnect = [](TCustomDAConnection&) { throw EDatabaseError(UString(u"close hook")); };
     conn.StartTransaction();
-    try {
-        conn.Commit();
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), u"close hook");
-    }
+    ExpectRaises<EDatabaseError>([&] { conn.Commit(); }, kAnyCode, u"close hook");
     EXPECT_FALSE(conn.InTransaction());
     EXPECT_FALSE(conn.Connected());
 
     conn.StartTransaction();
     api.queryFailures.push_back({"ROLLBACK", {1205, "#HY000Lock wait timeout exceeded", true}});
-    try {
-        conn.Rollback();
-        FAIL();
-    } catch (const EMyError& e) {
-        EXPECT_EQ(e.ErrorCode(), 1205);
-    }
+    ExpectRaises<EMyError>([&] { conn.Rollback(); }, 1205);
     EXPECT_FALSE(conn.InTransaction());
     EXPECT_FALSE(conn.Connected());
 }
@@ -446,11 +430,8 @@ TEST_F(ComponentTest, FailedSilentReconnectLeavesItClosed) {
 TEST_F(ComponentTest, NonFatalErrorsLeaveTheConnectionAlone) {
     conn.Open();
     api.queryFailures.push_back({"DO 1", {1062, "#23000Duplicate entry", true}});
-    try {
-        conn.ExecSQL(u"DO 1");
-        FAIL();
-    } catch (const EMyError& e) {
-        EXPECT_TRUE(e.IsKeyViolation());
+    if (const auto e = ExpectRaises<EMyError>([&] { conn.ExecSQL(u"DO 1"); })) {
+        EXPECT_TRUE(e->IsKeyViolation());
     }
     EXPECT_TRUE(conn.Connected());
     EXPECT_EQ(api.inits, 1);
@@ -537,12 +518,7 @@ TEST_F(ComponentTest, EncryptedPasswordProperty) {
 
 TEST_F(ComponentTest, PoolingAndOtherImplementationsAreNotSupportedYet) {
     conn.SetPooling(true);
-    try {
-        conn.Open();
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), SPoolingNotSupported);
-    }
+    ExpectRaises<EDatabaseError>([&] { conn.Open(); }, kAnyCode, SPoolingNotSupported);
     TMyConnection other;
     EXPECT_THROW(conn.AssignConnect(&other), EDatabaseError);
     conn.SetPooling(false);
@@ -581,12 +557,7 @@ TEST(ComponentLifetime, TransactionOutlivesItsConnection) {
     conn.reset();
     EXPECT_FALSE(t.Active());
     EXPECT_EQ(t.DefaultConnection(), nullptr);
-    try {
-        t.StartTransaction();
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), SConnectionNotDefined);
-    }
+    ExpectRaises<EDatabaseError>([&] { t.StartTransaction(); }, kAnyCode, SConnectionNotDefined);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "ExpectRaises.h"
 #include "TestServer.h"
 #include "core/Abort.h"
 #include "mysql/client/DAConsts.h"
@@ -17,6 +18,9 @@
 
 namespace brevant {
 namespace {
+
+using test::ExpectRaises;
+using test::kAnyCode;
 
 /// The direct client, recording every statement text sent by mysql_real_query.
 class CapturingAPI : public TMySQLAPIDirect {
@@ -128,12 +132,7 @@ TEST_F(ServerTest, DatabaseSwitchesWithoutReconnecting) {
     EXPECT_EQ(conn.ThreadId(), thread);
     EXPECT_TRUE(conn.Connected());
     // A database that does not exist: the server's error, the session stays.
-    try {
-        conn.SetDatabase(u"brevant_client_missing");
-        FAIL();
-    } catch (const EMyError& e) {
-        EXPECT_EQ(e.ErrorCode(), 1049);
-    }
+    ExpectRaises<EMyError>([&] { conn.SetDatabase(u"brevant_client_missing"); }, 1049);
     EXPECT_TRUE(conn.Connected());
     // The next open uses the database set.
     conn.Close();
@@ -149,12 +148,8 @@ TEST_F(ServerTest, PortAndServerChangesCloseTheConnection) {
     conn.Open();
     conn.SetPort(1);  // nothing listens there
     EXPECT_FALSE(conn.Connected());
-    try {
-        conn.Open();
-        FAIL();
-    } catch (const EMyError& e) {
-        EXPECT_EQ(e.ErrorCode(), 2003);
-        EXPECT_TRUE(e.IsFatalError());
+    if (const auto e = ExpectRaises<EMyError>([&] { conn.Open(); }, 2003)) {
+        EXPECT_TRUE(e->IsFatalError());
     }
     EXPECT_FALSE(conn.Connected());
     conn.SetPort(server.port);
@@ -171,12 +166,8 @@ TEST_F(ServerTest, OptionChangeOnAnOpenConnectionIsRefused) {
     TMyConnection conn;
     Configure(conn, server);
     conn.Open();
-    try {
-        conn.Options().SetCharset(u"utf8mb4");
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), u"Cannot perform this operation on an open connection");
-    }
+    ExpectRaises<EDatabaseError>([&] { conn.Options().SetCharset(u"utf8mb4"); }, kAnyCode,
+                                 u"Cannot perform this operation on an open connection");
     EXPECT_TRUE(conn.Connected());
     EXPECT_EQ(conn.Options().Charset(), u"latin1");
     conn.ExecSQL(u"DO 1");
@@ -187,12 +178,8 @@ TEST_F(ServerTest, WrongPasswordLeavesItClosedAndARetryWorks) {
     TMyConnection conn;
     Configure(conn, server);
     conn.SetPassword(u"not the password");
-    try {
-        conn.Open();
-        FAIL();
-    } catch (const EMyError& e) {
-        EXPECT_EQ(e.ErrorCode(), 1045);
-        EXPECT_NE(Narrow(e.Message()).find("Access denied"), std::string::npos) << Narrow(e.Message());
+    if (const auto e = ExpectRaises<EMyError>([&] { conn.Open(); }, 1045)) {
+        EXPECT_NE(Narrow(e->Message()).find("Access denied"), std::string::npos) << Narrow(e->Message());
     }
     EXPECT_FALSE(conn.Connected());
     conn.SetPassword(Utf8ToUtf16(server.password));
@@ -224,12 +211,7 @@ TEST_F(ServerTest, NonAsciiNamesGoOverInTheSessionCharset) {
     conn.Options().SetUseUnicode(false);
     conn.Options().SetCharset(u"");
     conn.SetDatabase(u"");
-    try {
-        conn.Open();
-        FAIL();
-    } catch (const EMyError& e) {
-        EXPECT_EQ(e.ErrorCode(), 1045);
-    }
+    ExpectRaises<EMyError>([&] { conn.Open(); }, 1045);
 }
 
 TEST_F(ServerTest, EscapedValuesReadBackUnchanged) {
@@ -309,20 +291,13 @@ TEST_F(ServerTest, IsolationLevelsAndTransactions) {
     EXPECT_EQ(QueryValue(conn, "SELECT @@in_transaction"), "0");
     EXPECT_EQ(QueryValue(conn, "SELECT GROUP_CONCAT(id) FROM tx_test"), "1");
     // A duplicate key is a key violation and leaves the connection alone.
-    try {
-        conn.ExecSQL(u"INSERT INTO tx_test VALUES (1)");
-        FAIL();
-    } catch (const EMyError& e) {
-        EXPECT_TRUE(e.IsKeyViolation());
-        EXPECT_FALSE(e.IsFatalError());
+    if (const auto e = ExpectRaises<EMyError>([&] { conn.ExecSQL(u"INSERT INTO tx_test VALUES (1)"); })) {
+        EXPECT_TRUE(e->IsKeyViolation());
+        EXPECT_FALSE(e->IsFatalError());
     }
     // A syntax error carries its line number.
-    try {
-        conn.ExecSQL(u"SELECT 1,\n2,\nFROM DUAL");
-        FAIL();
-    } catch (const EMyError& e) {
-        EXPECT_EQ(e.ErrorCode(), 1064);
-        EXPECT_EQ(e.LineNumber(), 3) << Narrow(e.Message());
+    if (const auto e = ExpectRaises<EMyError>([&] { conn.ExecSQL(u"SELECT 1,\n2,\nFROM DUAL"); }, 1064)) {
+        EXPECT_EQ(e->LineNumber(), 3) << Narrow(e->Message());
     }
     EXPECT_TRUE(conn.Connected());
     conn.ExecSQL(u"DROP TABLE tx_test");
@@ -340,11 +315,8 @@ TEST_F(ServerTest, KilledSessionIsFatalReconnectsOnceAndStillRaises) {
     conn.Open();
     const std::uint32_t victim = conn.ThreadId();
     killer.ExecSQL(u"KILL " + IntToStr(victim));
-    try {
-        conn.ExecSQL(u"DO 1");
-        FAIL() << "the killed session answered";
-    } catch (const EMyError& e) {
-        EXPECT_TRUE(e.IsFatalError()) << e.ErrorCode() << " " << Narrow(e.Message());
+    if (const auto e = ExpectRaises<EMyError>([&] { conn.ExecSQL(u"DO 1"); })) {
+        EXPECT_TRUE(e->IsFatalError()) << e->ErrorCode() << " " << Narrow(e->Message());
     }
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(afterConnect, 2);  // the open and the one silent reconnect
@@ -367,12 +339,8 @@ TEST_F(ServerTest, ErrorAmongSkippedRowsReachesTheCaller) {
     for (const char16_t* sql : {u"SELECT (SELECT a FROM two_rows)", u"SELECT (SELECT a FROM two_rows); SELECT 2",
                                 u"DO 1; SELECT (SELECT a FROM two_rows)"}) {
         SCOPED_TRACE(Narrow(sql));
-        try {
-            conn.ExecSQL(sql);
-            FAIL() << "a failed statement was reported as success";
-        } catch (const EMyError& e) {
-            EXPECT_EQ(e.ErrorCode(), 1242) << Narrow(e.Message());
-            EXPECT_FALSE(e.IsFatalError());
+        if (const auto e = ExpectRaises<EMyError>([&] { conn.ExecSQL(sql); }, 1242)) {
+            EXPECT_FALSE(e->IsFatalError());
         }
         EXPECT_TRUE(conn.Connected());
         conn.ExecSQL(u"DO 1");
@@ -406,11 +374,8 @@ TEST_F(ServerTest, FailedSilentReconnectClosesTheComponentOnce) {
     // The account goes away with the session: the silent reconnect is refused.
     admin.ExecSQL(u"DROP USER 'brevant_lost'@'%', 'brevant_lost'@'localhost'");
     admin.ExecSQL(u"KILL " + IntToStr(conn.ThreadId()));
-    try {
-        conn.ExecSQL(u"DO 1");
-        FAIL() << "the killed session answered";
-    } catch (const EMyError& e) {
-        EXPECT_TRUE(e.IsFatalError()) << e.ErrorCode() << " " << Narrow(e.Message());
+    if (const auto e = ExpectRaises<EMyError>([&] { conn.ExecSQL(u"DO 1"); })) {
+        EXPECT_TRUE(e->IsFatalError()) << e->ErrorCode() << " " << Narrow(e->Message());
     }
     EXPECT_FALSE(conn.Connected());
     EXPECT_EQ(afterDisconnect, 1);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "ExpectRaises.h"
 #include "FakeMySQLAPI.h"
 #include "core/Abort.h"
 #include "mysql/client/DAConsts.h"
@@ -15,6 +16,9 @@
 
 namespace brevant {
 namespace {
+
+using test::ExpectRaises;
+using test::kAnyCode;
 
 using test::FakeError;
 using test::FakeMySQLAPI;
@@ -260,13 +264,8 @@ TEST_F(SessionTest, ProtocolOptions) {
 
 TEST_F(SessionTest, HttpTunnelIsNotSupportedAndLeavesNoHandle) {
     session.SetProp(prProtocol, static_cast<int>(mpHttp));
-    try {
-        session.Connect(UString());
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        // The fake is not the direct client: the protocol is wrong for it.
-        EXPECT_EQ(e.Message(), SWrongProtocol);
-    }
+    // The fake is not the direct client: the protocol is wrong for it.
+    ExpectRaises<EDatabaseError>([&] { session.Connect(UString()); }, kAnyCode, SWrongProtocol);
     EXPECT_EQ(api.openHandles, 0);
     session.SetProp(prProtocol, 77);
     EXPECT_THROW(session.Connect(UString()), EDatabaseError);
@@ -359,12 +358,7 @@ TEST_F(SessionTest, IsolationLevelAtConnectAndOnAnOpenSession) {
     session.SetIsolationLevel(ilReadUnCommitted);
     EXPECT_EQ(api.statements.back(), "SET SESSION TRANSACTION ISOLATION LEVEL READ UNCOMMITTED");
     const auto sent = api.statements.size();
-    try {
-        session.SetIsolationLevel(ilSnapshot);
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), SUnsupportedIsolationLevel);
-    }
+    ExpectRaises<EDatabaseError>([&] { session.SetIsolationLevel(ilSnapshot); }, kAnyCode, SUnsupportedIsolationLevel);
     EXPECT_EQ(api.statements.size(), sent);
     EXPECT_EQ(session.IsolationLevel(), ilSnapshot);  // stored in every case
 }
@@ -400,12 +394,7 @@ TEST_F(SessionTest, TransactionStatements) {
                                   "ROLLBACK",
                               }));
     t.SetReadOnly(true);
-    try {
-        t.StartTransaction();
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(e.Message(), SReadOnlyTransactionNotSupported);
-    }
+    ExpectRaises<EDatabaseError>([&] { t.StartTransaction(); }, kAnyCode, SReadOnlyTransactionNotSupported);
 }
 
 TEST_F(SessionTest, TransactionOnOldServerSendsTwoStatements) {
@@ -448,13 +437,10 @@ TEST_F(SessionTest, FailedConnectRaisesAfterTheHookAndLeavesNoHandle) {
         EXPECT_EQ(attempt, 0);
         EXPECT_EQ(e.Component(), &session);
     };
-    try {
-        session.Connect(UString());
-        FAIL();
-    } catch (const EMyError& e) {
-        EXPECT_EQ(e.ErrorCode(), 1045);
-        EXPECT_EQ(e.Message(), u"#28000Access denied for user 'user'@'localhost' (using password: YES)");
-        EXPECT_FALSE(e.IsFatalError());
+    if (const auto e =
+            ExpectRaises<EMyError>([&] { session.Connect(UString()); }, 1045,
+                                   u"#28000Access denied for user 'user'@'localhost' (using password: YES)")) {
+        EXPECT_FALSE(e->IsFatalError());
     }
     EXPECT_EQ(hookCalls, 1);
     EXPECT_FALSE(session.GetConnected());
@@ -481,12 +467,7 @@ TEST_F(SessionTest, ServerMessagesAreDecodedByTheSessionCharset) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         api.queryFailures.push_back({"DO 1", {1146, c.bytes, c.server}});
-        try {
-            session.ExecuteSQL(u"DO 1");
-            FAIL();
-        } catch (const EMyError& e) {
-            EXPECT_EQ(e.Message(), c.expected);
-        }
+        ExpectRaises<EMyError>([&] { session.ExecuteSQL(u"DO 1"); }, kAnyCode, c.expected);
     }
 }
 
@@ -535,11 +516,8 @@ TEST_F(SessionTest, FailedReconnectAsksTheHookAgainThenGivesUp) {
     };
     api.queryFailures.push_back({"DO 1", {2006, "MySQL server has gone away", false}});
     api.connectError = FakeError{2003, "Can't connect to MySQL server on 'db.example' (10061)", false};
-    try {
-        session.ExecuteSQL(u"DO 1");
-        FAIL();
-    } catch (const EMyError& e) {
-        EXPECT_EQ(e.ErrorCode(), 2006);  // the original error, not the reconnect's
+    if (const auto e = ExpectRaises<EMyError>([&] { session.ExecuteSQL(u"DO 1"); })) {
+        EXPECT_EQ(e->ErrorCode(), 2006);  // the original error, not the reconnect's
     }
     EXPECT_EQ(attempts, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(reconnectError, 1);
@@ -555,11 +533,8 @@ TEST_F(SessionTest, ReexecuteRaisesFailOverAfterReconnecting) {
         cause = clExecute;
     };
     api.queryFailures.push_back({"DO 1", {2013, "lost", false}});
-    try {
-        session.ExecuteSQL(u"DO 1");
-        FAIL();
-    } catch (const EFailOver& e) {
-        EXPECT_EQ(e.ConnLostCause(), clExecute);
+    if (const auto e = ExpectRaises<EFailOver>([&] { session.ExecuteSQL(u"DO 1"); })) {
+        EXPECT_EQ(e->ConnLostCause(), clExecute);
     }
     EXPECT_TRUE(session.GetConnected());
     session.ExecuteSQL(u"DO 1");  // the command cache survived
@@ -640,11 +615,8 @@ TEST(SessionChoice, ClientLibraryAndEmbeddedAreNotInstalledYet) {
         TMySQLConnection s;
         s.SetProp(prEmbedded, embedded);
         s.SetProp(prDirect, direct);
-        try {
-            s.Connect(UString());
-            FAIL();
-        } catch (const EDatabaseError& e) {
-            EXPECT_NE(Narrow(e.Message()).find("is not supported in this build"), std::string::npos);
+        if (const auto e = ExpectRaises<EDatabaseError>([&] { s.Connect(UString()); })) {
+            EXPECT_NE(Narrow(e->Message()).find("is not supported in this build"), std::string::npos);
         }
         EXPECT_FALSE(s.GetConnected());
     }

@@ -10,11 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "mysql/wire/TRSAKey.h"
+#include "ExpectRaises.h"
 #include "RsaTestKey.h"
+#include "mysql/wire/TRSAKey.h"
 
 namespace brevant {
 namespace {
+
+using test::ExpectRaises;
+using test::kAnyCode;
 
 using test::RsaTestKey;
 
@@ -22,15 +26,6 @@ std::vector<std::uint8_t> Message(std::size_t n) {
     std::vector<std::uint8_t> m(n);
     for (std::size_t i = 0; i < n; ++i) m[i] = static_cast<std::uint8_t>(i * 7 + 1);
     return m;
-}
-
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ERSAKeyError& e) {
-        return e.what();
-    }
-    return "";
 }
 
 TEST(TRSAKey, EncryptsSoThatThePrivateKeyRecoversTheMessage) {
@@ -51,9 +46,10 @@ TEST(TRSAKey, EncryptsSoThatThePrivateKeyRecoversTheMessage) {
             }
             // Random padding: the same message never encrypts the same way twice.
             EXPECT_NE(key.Encrypt(Message(10), padding), key.Encrypt(Message(10), padding));
-            EXPECT_EQ(ErrorOf([&] { key.Encrypt(Message(longest + 1), padding); }), kMessageTooLong);
+            ExpectRaises<ERSAKeyError>([&] { key.Encrypt(Message(longest + 1), padding); }, kAnyCode,
+                                       Widen(kMessageTooLong));
         }
-        EXPECT_EQ(ErrorOf([&] { key.Encrypt(Message(4), 2); }), kInvalidInputArguments);
+        ExpectRaises<ERSAKeyError>([&] { key.Encrypt(Message(4), 2); }, kAnyCode, Widen(kInvalidInputArguments));
     }
 }
 
@@ -105,7 +101,7 @@ TEST(TRSAKey, BrokenKeysGiveTheirTexts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TRSAKey key;
-        EXPECT_EQ(ErrorOf([&] { c.run(key); }), c.text);
+        ExpectRaises<ERSAKeyError>([&] { c.run(key); }, kAnyCode, Widen(c.text));
         EXPECT_FALSE(key.Loaded());
     }
 }

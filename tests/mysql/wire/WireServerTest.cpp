@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ExpectRaises.h"
 #include "TestServer.h"
 #include "mysql/wire/EMySqlException.h"
 #include "mysql/wire/TCRVioTcp.h"
@@ -9,6 +10,9 @@
 
 namespace brevant {
 namespace {
+
+using test::ExpectRaises;
+using test::kAnyCode;
 
 std::unique_ptr<TCRVioTcp> ConnectTo(const test::ServerAddress& server) {
     auto vio = std::make_unique<TCRVioTcp>(Widen(server.host), ivIPv4, server.port);
@@ -35,14 +39,9 @@ TEST(WireServer, ReadsTheGreetingAndTheServersError) {
     net.Clear();
     net.WriteInt16(0);
     net.Send();
-    try {
-        net.ReceiveRow();
-        FAIL() << "no error";
-    } catch (const EMySqlException& e) {
-        EXPECT_TRUE(e.IsServerError());
-        EXPECT_EQ(e.ErrorCode(), 1043);
+    if (const auto e = ExpectRaises<EMySqlException>([&] { net.ReceiveRow(); }, 1043, u"Bad handshake")) {
+        EXPECT_TRUE(e->IsServerError());
         // No SQL state: the client never said it speaks the 4.1 protocol.
-        EXPECT_EQ(e.Message(), u"Bad handshake");
     }
 }
 
@@ -56,12 +55,7 @@ TEST(WireServer, ServerClosingIsALostConnection) {
     net.Send();
     EXPECT_THROW(net.ReceiveRow(), EMySqlException);
     // The server closes after a failed handshake.
-    try {
-        net.ReceiveRow();
-        FAIL() << "no error";
-    } catch (const EMySqlException& e) {
-        EXPECT_EQ(e.ErrorCode(), 2013);
-    }
+    ExpectRaises<EMySqlException>([&] { net.ReceiveRow(); }, 2013);
 }
 
 }  // namespace
