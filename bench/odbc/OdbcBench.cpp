@@ -105,13 +105,13 @@ int main(int argc, char** argv) {
             count.Connection = &conn;
             count.SQL.Add(u"SELECT COUNT(*) FROM sqlite_master WHERE name = 'odbc_mixed'");
             count.Open();
-            bool ready = count.Fields(0).AsLargeInt() == 1;
+            bool ready = count.Fields()[0].AsLargeInt() == 1;
             if (ready) {
                 FDQuery n;
                 n.Connection = &conn;
                 n.SQL.Add(u"SELECT COUNT(*) FROM odbc_mixed");
                 n.Open();
-                ready = n.Fields(0).AsLargeInt() == rows;
+                ready = n.Fields()[0].AsLargeInt() == rows;
             }
             if (!ready) {
                 std::fprintf(stderr, "bench odbc: making %lld rows in %s\n", rows, file.c_str());
