@@ -53,6 +53,11 @@ void TCustomDADataSet::ConnectChange(bool connected) {
 
 void TCustomDADataSet::IConnectionChanged(TCRConnection* session) {
     if (FData) SetRecordSetConnection(*RecordSet(), session);
+    if (!session) {
+        // The connection is being destroyed (it closed this dataset first): forget it.
+        FConnectionUsed = false;
+        FConnection = nullptr;
+    }
 }
 
 bool TCustomDADataSet::VetoesReconnect(TConnLostCause cause, const void* failingComponent) const {

@@ -241,6 +241,11 @@ TEST_F(QueryServer, ChangingConnectionOrTextCloses) {
     query->Open();
     other->Close();
     EXPECT_FALSE(query->Active()) << "closing the connection closes its datasets";
+    query->Open();
+    other.reset();
+    EXPECT_FALSE(query->Active());
+    EXPECT_EQ(query->Connection(), nullptr) << "a destroyed connection is forgotten";
+    EXPECT_EQ(ErrorOf([&] { query->Open(); }), "Connection is not defined");
 }
 
 TEST_F(QueryServer, BlobStreamsReadAndWrite) {
