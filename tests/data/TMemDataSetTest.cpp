@@ -16,7 +16,7 @@
 namespace brevant::test {
 namespace {
 
-struct DescSpec {
+struct DescDef {
     const char16_t* name;
     TDataType type;
     std::uint32_t length = 0;
@@ -26,7 +26,7 @@ struct DescSpec {
 // A memory dataset whose store is filled afresh at every open.
 class StoreDataSet : public TMemDataSet {
 public:
-    std::vector<DescSpec> Specs;
+    std::vector<DescDef> Descs;
     std::function<void(TMemData&)> Fill;
     std::function<void(TFieldDesc&)> Adjust;
     std::function<void()> OnUpdate, OnAppend, OnDelete;
@@ -39,7 +39,7 @@ protected:
     void OpenData() override {
         TMemData& data = Data();
         data.Fields().clear();
-        for (const DescSpec& s : Specs) {
+        for (const DescDef& s : Descs) {
             auto d = std::make_unique<TFieldDesc>();
             d->Name = s.name;
             d->DataType = s.type;
@@ -74,7 +74,7 @@ void AppendRow(TMemData& data, std::initializer_list<TVariant> values) {
 
 TEST(MemDataSetFields, MadeFromDescriptorsWithTheirSizes) {
     struct Case {
-        DescSpec spec;
+        DescDef def;
         TFieldType kind;
         int size, precision;
     } cases[] = {
@@ -94,14 +94,14 @@ TEST(MemDataSetFields, MadeFromDescriptorsWithTheirSizes) {
         {{u"m", dtWideMemo, 0}, ftWideMemo, 0, 0},
     };
     StoreDataSet ds;
-    for (const auto& c : cases) ds.Specs.push_back(c.spec);
+    for (const auto& c : cases) ds.Descs.push_back(c.def);
     ds.Open();
     ASSERT_EQ(ds.FieldCount(), static_cast<int>(std::size(cases)));
     for (int i = 0; i < ds.FieldCount(); ++i) {
         const Case& c = cases[i];
         TField& f = ds.Fields()[i];
-        SCOPED_TRACE(Narrow(c.spec.name));
-        EXPECT_EQ(f.FieldName(), c.spec.name);
+        SCOPED_TRACE(Narrow(c.def.name));
+        EXPECT_EQ(f.FieldName(), c.def.name);
         EXPECT_EQ(f.DataType(), c.kind);
         EXPECT_EQ(f.Size(), c.size);
         EXPECT_EQ(f.Precision(), c.precision);
@@ -111,7 +111,7 @@ TEST(MemDataSetFields, MadeFromDescriptorsWithTheirSizes) {
 
 TEST(MemDataSetFields, MarksComeFromTheDescriptor) {
     StoreDataSet ds;
-    ds.Specs = {{u"id", dtInt32}, {u"code", dtString, 5}, {u"note", dtString, 5}};
+    ds.Descs = {{u"id", dtInt32}, {u"code", dtString, 5}, {u"note", dtString, 5}};
     ds.Adjust = [](TFieldDesc& d) {
         d.Required = d.Name != u"note";
         d.IsAutoIncrement = d.Name == u"id";
@@ -133,7 +133,7 @@ TEST(MemDataSetFields, MarksComeFromTheDescriptor) {
 TEST(MemDataSetFields, TypeWithoutAFieldKindFailsTheOpen) {
     for (TDataType t : {dtXML, dtFixedChar}) {
         StoreDataSet ds;
-        ds.Specs = {{u"ok", dtInt32}, {u"bad", t}};
+        ds.Descs = {{u"ok", dtInt32}, {u"bad", t}};
         EXPECT_EQ(ErrorOf([&] { ds.Open(); }), "Unknown data type");
         EXPECT_FALSE(ds.Active());
         EXPECT_EQ(ds.FieldCount(), 0);
@@ -144,7 +144,7 @@ TEST(MemDataSetFields, TypeWithoutAFieldKindFailsTheOpen) {
 struct AllSlots : ::testing::Test {
     StoreDataSet ds;
     void SetUp() override {
-        ds.Specs = {{u"i8", dtInt8},        {u"u16", dtUInt16},       {u"i32", dtInt32},      {u"u32", dtUInt32},
+        ds.Descs = {{u"i8", dtInt8},        {u"u16", dtUInt16},       {u"i32", dtInt32},      {u"u32", dtUInt32},
                     {u"i64", dtInt64},      {u"u64", dtUInt64},       {u"f", dtFloat},        {u"bcd", dtBCD, 10, 4},
                     {u"fmt", dtFMTBCD, 20, 3}, {u"d", dtDate},        {u"t", dtTime},         {u"dt", dtDateTime},
                     {u"b", dtBoolean},      {u"s", dtString, 10},     {u"xs", dtExtString, 40}, {u"w", dtWideString, 10},
@@ -227,7 +227,7 @@ struct Rows : ::testing::Test {
     StoreDataSet ds;
     int scrolls = 0;
     void SetUp() override {
-        ds.Specs = {{u"id", dtInt32}, {u"name", dtExtString, 40}, {u"doc", dtBlob}};
+        ds.Descs = {{u"id", dtInt32}, {u"name", dtExtString, 40}, {u"doc", dtBlob}};
         ds.Fill = [](TMemData& data) {
             for (int i = 1; i <= 60; ++i)
                 AppendRow(data, {TVariant(i), TVariant(u"name number " + IntToStr(i) + u" stored outside"),
