@@ -10,6 +10,7 @@
 
 #include "core/Text.h"
 #include "mysql/client/DAProps.h"
+#include "mysql/wire/TMySQLAPI.h"
 
 namespace brevant {
 
@@ -26,6 +27,12 @@ public:
 
     /// Sends the text, then reads and frees every result it produced.
     void Execute();
+    /// Sends the text and opens the first result with rows in streaming mode (the
+    /// answers of statements before it are read away). Null, with every answer read,
+    /// when no statement of the text returns rows.
+    PMYSQL_RES ExecuteOpen();
+    /// After the caller freed the open result: reads and frees every further one.
+    void CloseMoreResults();
 
     void SetProp(int prop, const TPropValue& value);
     TPropValue GetProp(int prop) const;
@@ -37,8 +44,12 @@ public:
     std::function<void(const std::string& text)> FOnExecute;
 
 private:
+    /// Sends the text (the session's lock held by the caller).
+    void Send();
     /// Reads and frees the pending result and every further one.
     void Close();
+    /// Reads and frees the results after the current one.
+    void CloseNext();
 
     TMySQLConnection* FConnection;
     UString FSQL;
