@@ -179,41 +179,49 @@ void TMySQLRecordSet::GetDataFromRow(PMYSQL_RES result, PMYSQL_ROW row, std::byt
     TMySQLAPI& api = *FConnection->GetMySQLAPI();
     if (FLengths.size() < FFields.size()) FLengths.assign(FFields.size(), 0);
     api._mysql_fetch_lengths(result, FLengths.data());
-    std::uint8_t* nulls = reinterpret_cast<std::uint8_t*>(record + FDataSize);
-    for (std::size_t i = 0; i < FFields.size(); ++i) {
-        const auto& f = static_cast<const TMySQLFieldDesc&>(*FFields[i]);
+    for (const auto& desc : FFields) {
+        const auto& f = static_cast<const TMySQLFieldDesc&>(*desc);
         if (f.FieldDescKind != fdkData || f.ActualFieldNo < 0) continue;
         const auto col = static_cast<std::uint32_t>(f.ActualFieldNo);
-        bool isNull = api._mysql_fetch_value_is_null(row, col);
-        if (!isNull) {
-            const char* value = api._mysql_fetch_value_ptr(result, row, col);
-            const std::uint32_t length = FLengths[col];
-            if (IsDateTimeType(f.DataType)) {
-                TDateTime dt = 0;
-                const char* v = value ? value : "";
-                const bool valid = ConvertToDateTime(f.MySQLType == MYSQL_TYPE_DATE || f.MySQLType == MYSQL_TYPE_NEWDATE
-                                                         ? dkDate
-                                                         : f.MySQLType == MYSQL_TYPE_TIME ? dkTime : dkDateTime,
-                                                     v, length, f.Scale, f.Length, f.Name, dt);
-                if (!valid) {
-                    if (NullForZeroDate) isNull = true;
-                    else dt = ZeroDate();
-                } else if (dt == 0 && FNullForZeroDelphiDate) {
-                    isNull = true;
-                }
-                if (!isNull) Store(record + f.Offset, dt);
-            } else {
-                ReadFieldValue(f, value ? value : "", length, record);
-            }
-        }
-        if (isNull && IsBlobType(f.DataType)) {
+        const bool isNull = api._mysql_fetch_value_is_null(row, col);
+        PutValue(f, isNull ? nullptr : api._mysql_fetch_value_ptr(result, row, col), isNull ? 0 : FLengths[col],
+                 isNull, record);
+    }
+}
+
+void TMySQLRecordSet::PutValue(const TMySQLFieldDesc& f, const char* value, std::uint32_t length, bool isNull,
+                               std::byte* record) {
+    if (!value) value = "";
+    if (!isNull) {
+        if (IsDateTimeType(f.DataType)) PutDate(f, value, length, record, isNull);
+        else ReadFieldValue(f, value, length, record);
+    }
+    if (isNull) {
+        if (IsBlobType(f.DataType)) {
             // A NULL large object still has an (empty) value behind it.
             void* ref;
             std::memcpy(&ref, record + f.Offset, sizeof ref);
             if (!ref) Store<void*>(record + f.Offset, new TBlob(f.DataType == dtWideMemo));
+        } else if (IsRefType(f.DataType)) {
+            Store<void*>(record + f.Offset, nullptr);
         }
-        nulls[f.FieldNo ? f.FieldNo - 1 : i] = isNull ? 1 : 0;
     }
+    reinterpret_cast<std::uint8_t*>(record + FDataSize)[f.FieldNo ? f.FieldNo - 1 : 0] = isNull ? 1 : 0;
+}
+
+void TMySQLRecordSet::PutDate(const TMySQLFieldDesc& f, const char* value, std::uint32_t length, std::byte* record,
+                              bool& isNull) {
+    const TMyDateKind kind = f.MySQLType == MYSQL_TYPE_DATE || f.MySQLType == MYSQL_TYPE_NEWDATE ? dkDate
+                             : f.MySQLType == MYSQL_TYPE_TIME                                   ? dkTime
+                                                                                                : dkDateTime;
+    TDateTime dt = 0;
+    if (!ConvertToDateTime(kind, value, length, f.Scale, f.Length, f.Name, dt)) {
+        if (NullForZeroDate) isNull = true;
+        else dt = ZeroDate();
+    } else if (dt == 0 && FNullForZeroDelphiDate) {
+        isNull = true;
+    }
+    if (!isNull) Store(record + f.Offset, dt);
 }
 
 const char16_t* TMySQLRecordSet::DecodeWide(const char* value, std::uint32_t length, std::size_t& units) {

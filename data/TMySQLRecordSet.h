@@ -41,6 +41,12 @@ public:
                                        std::uint32_t lengthInBytes, bool hasTable) const;
     /// Converts the values of the current row of `result` into the record.
     void GetDataFromRow(PMYSQL_RES result, PMYSQL_ROW row, std::byte* record);
+    /// One value of a row (its bytes, or NULL) into the field's slot and indicator.
+    /// The record must be zeroed or hold only this record set's values.
+    void PutValue(const TMySQLFieldDesc& field, const char* value, std::uint32_t length, bool isNull,
+                  std::byte* record);
+    /// The mapping options (the connection's part is taken at each open).
+    TMyFieldMapOptions& MapOptions() { return FOptions; }
 
     // Options of the mapping and the conversion (the dataset's part).
     bool TrimFixedChar = true;
@@ -57,7 +63,8 @@ protected:
 private:
     /// One value (not NULL) into its slot.
     void ReadFieldValue(const TMySQLFieldDesc& field, const char* value, std::uint32_t length, std::byte* record);
-    void PutDate(const TMySQLFieldDesc& field, const char* value, std::uint32_t length, std::byte* record);
+    void PutDate(const TMySQLFieldDesc& field, const char* value, std::uint32_t length, std::byte* record,
+                 bool& isNull);
     const char16_t* DecodeWide(const char* value, std::uint32_t length, std::size_t& units);
     void PutBlob(const TMySQLFieldDesc& field, const char* value, std::uint32_t length, std::byte* record);
     void Drain(TMySQLAPI& api);
