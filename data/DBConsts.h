@@ -21,5 +21,8 @@ inline constexpr char16_t SInvalidBoolValue[] = u"'%s' is not a valid boolean va
 inline constexpr char16_t SInvalidBcdValue[] = u"'%s' is not a valid BCD value";
 inline constexpr char16_t SInvalidDateTime[] = u"'%s' is not a valid date and time";
 inline constexpr char16_t SBlobFileOpen[] = u"Cannot open file %s";
+inline constexpr char16_t SConnectionNotConnected[] = u"Connection is not connected";
+inline constexpr char16_t SEmptySQLStatement[] = u"No SQL statement provided";
+inline constexpr char16_t SNoUpdater[] = u"Changes cannot be written to the server: no update statements";
 
 }  // namespace brevant

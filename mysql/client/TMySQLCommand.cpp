@@ -90,7 +90,18 @@ void TMySQLCommand::ExecuteText() {
         FExecuting = false;
         if (FCursorState == csExecuting) FCursorState = csInactive;
     });
+    Send();
+    TMySQLAPI& api = *c.GetMySQLAPI();
+    if (FRequestResultset && api.mysql_field_count(c.GetMySQL()) > 0) {
+        FCursorState = csExecuted;  // the dataset reads the rows
+        return;
+    }
+    Close();
+}
 
+void TMySQLCommand::Send() {
+    TMySQLConnection& c = *FConnection;
+    if (!c.GetMySQL()) c.MySQLError(this);
     TMySQLAPI& api = *c.GetMySQLAPI();
     PMYSQL_CON handle = c.GetMySQL();
     api.SetTimeout(handle, FCommandTimeout);
@@ -99,11 +110,32 @@ void TMySQLCommand::ExecuteText() {
     c.Check(api.mysql_real_query(handle, text.data(), text.size()), this);
     FRowsAffectedPrev = FRowsAffected;
     FRowsAffected = static_cast<std::int64_t>(api.mysql_affected_rows(handle));
-    if (FRequestResultset && api.mysql_field_count(handle) > 0) {
-        FCursorState = csExecuted;  // the dataset reads the rows
-        return;
+}
+
+PMYSQL_RES TMySQLCommand::ExecuteOpen() {
+    if (!FConnection) DatabaseError(SConnectionNotDefined);
+    TMySQLConnection& c = *FConnection;
+    std::lock_guard<std::recursive_mutex> lock(c.FLock);
+    Send();
+    TMySQLAPI& api = *c.GetMySQLAPI();
+    PMYSQL_CON handle = c.GetMySQL();
+    for (;;) {
+        if (api.mysql_field_count(handle) > 0) {
+            PMYSQL_RES result = api.mysql_use_result(handle);
+            if (!result) c.MySQLError(this);
+            return result;
+        }
+        if (!c.GetIsClient41()) return nullptr;
+        const int status = api.mysql_next_result(handle);
+        if (status == -1) return nullptr;
+        if (status != 0) c.MySQLError(this);
     }
-    Close();
+}
+
+void TMySQLCommand::CloseMoreResults() {
+    if (!FConnection || !FConnection->GetMySQL()) return;
+    std::lock_guard<std::recursive_mutex> lock(FConnection->FLock);
+    CloseNext();
 }
 
 void TMySQLCommand::Close() {
@@ -112,22 +144,31 @@ void TMySQLCommand::Close() {
     TMySQLAPI& api = *c.GetMySQLAPI();
     PMYSQL_CON handle = c.GetMySQL();
     if (!handle) return;
-    auto freeResult = [&] {
-        if (api.mysql_field_count(handle) == 0) return;
+    if (api.mysql_field_count(handle) != 0) {
         PMYSQL_RES result = api.mysql_use_result(handle);
         if (!result) c.MySQLError(this);
         api.mysql_free_result(result);
         // Skipping the unread rows can meet the statement's own error (a
         // subquery that returned more than one row): it is the statement's result.
         if (api.mysql_errno(handle) != 0) c.MySQLError(this);
-    };
-    freeResult();
-    if (!c.GetIsClient41()) return;
+    }
+    CloseNext();
+}
+
+void TMySQLCommand::CloseNext() {
+    TMySQLConnection& c = *FConnection;
+    TMySQLAPI& api = *c.GetMySQLAPI();
+    PMYSQL_CON handle = c.GetMySQL();
+    if (!handle || !c.GetIsClient41()) return;
     for (;;) {
         const int status = api.mysql_next_result(handle);
         if (status == -1) break;
         if (status != 0) c.MySQLError(this);
-        freeResult();
+        if (api.mysql_field_count(handle) == 0) continue;
+        PMYSQL_RES result = api.mysql_use_result(handle);
+        if (!result) c.MySQLError(this);
+        api.mysql_free_result(result);
+        if (api.mysql_errno(handle) != 0) c.MySQLError(this);
     }
 }
 

@@ -16,6 +16,7 @@
 #include "mysql/client/DAProps.h"
 #include "mysql/client/ParamParser.h"
 #include "mysql/client/TDAParams.h"
+#include "mysql/wire/TMySQLAPI.h"
 
 namespace brevant {
 
@@ -31,7 +32,20 @@ struct TParamDesc {
     TVariant Value;
 };
 
-enum TCursorState : int { csInactive, csExecuting, csExecuted };
+/// Where a statement and its result stand (shared with the record sets).
+enum TCursorState : std::uint8_t {
+    csInactive,
+    csOpen,
+    csParsed,
+    csPrepared,
+    csBound,
+    csExecuteFetchAll,
+    csExecuting,
+    csExecuted,
+    csFetching,
+    csFetchingAll,
+    csFetched,
+};
 
 class TMySQLCommand {
 public:
@@ -62,6 +76,12 @@ public:
     void Execute();
     /// Reads and frees the pending result and every further one.
     void Close();
+    /// Sends the text and opens the first result with rows in streaming mode (the
+    /// answers of statements before it are read away). Null, with every answer read,
+    /// when no statement of the text returns rows.
+    PMYSQL_RES ExecuteOpen();
+    /// After the caller freed the open result: reads and frees every further one.
+    void CloseMoreResults();
 
     void SetProp(int prop, const TPropValue& value);
     TPropValue GetProp(int prop) const;
@@ -80,6 +100,10 @@ public:
 
 private:
     void ExecuteText();
+    /// Sends the final text (the session's lock held by the caller).
+    void Send();
+    /// Reads and frees every result after the current one.
+    void CloseNext();
 
     TMySQLConnection* FConnection;
     UString FUserSQL;
