@@ -13,6 +13,7 @@
 #include "app/DesignTime.h"
 #include "app/Fonts.h"
 #include "app/PaneCommands.h"
+#include "app/QueryRun.h"
 #include "app/ViewerBinding.h"
 #include "app/Settings.h"
 #include "app/uImagen.h"
@@ -27,6 +28,7 @@ UString U(const QString& s) { return s.toStdU16String(); }
 
 TMain::TMain(QWidget* parent) : QWidget(parent), OpenDialog(std::make_unique<TOpenDialog>(this)) {
     DesignMyConn(MyConn);
+    MyQuery.AfterScroll = [this](TDataSet&) { MyQueryAfterScroll(); };
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QString::fromUtf16(Caption));
     setFont(TahomaFont(15));
@@ -261,7 +263,14 @@ void TMain::sbutConnectClick() {
     StatusBar1->SetPanelText(2, QString());
 }
 
-void TMain::SpeedButton1Click() { timed_->Run(TTimedFrame::Viewers::Close, [] {}); }
+void TMain::SpeedButton1Click() {
+    timed_->Run(TTimedFrame::Viewers::Close, [this] {
+        if (auto outcome = TQueryRun(MyQuery, MyConn, DataSource1).Run(cbConnection->currentIndex(), PaneText(*Memo1)))
+            Show(*outcome);
+    });
+}
+
+void TMain::MyQueryAfterScroll() { StatusBar1->SetPanelText(1, StatusText::Records(MyQuery.RecNo(), MyQuery.RecordCount())); }
 void TMain::SpeedButton2Click() {
     timed_->Run(TTimedFrame::Viewers::Close, [this] {
         if (auto outcome = TCommandRun(MyCommand, MyConn).Run(cbConnection->currentIndex(), PaneText(*Memo2)))

@@ -26,6 +26,7 @@
 #include "app/TimedFrame.h"
 #include "mysql/client/TCustomMyConnection.h"
 #include "data/TDataSource.h"
+#include "data/TMyQuery.h"
 #include "mysql/client/TMyCommand.h"
 
 namespace brevant {
@@ -120,12 +121,12 @@ public:
     // Data-access objects, one of each for the whole run, all closed at start. Those
     // not here yet join the window with the layers that implement them:
     //   MyEmbConn   embedded-server connection
-    //   MyQuery     MySQL query dataset (after-scroll handler MyQueryAfterScroll)
     //   MyDump      dump and restore component
     //   FDConn      Access connection, with FDQuery (after-scroll handler
     //               FDQueryAfterScroll) and FDCommand
     TMyConnection MyConn{u"MyConn"};           // MySQL connection over the wire client
     TMyCommand MyCommand;                      // MySQL command; each run points it at its kind's connection
+    TMyQuery MyQuery;                          // MySQL query dataset; each run points it at its kind's connection
     TDataSource DataSource1;                   // what the grid and both viewers show
     std::unique_ptr<IOpenDialog> OpenDialog;  // open-file dialog, default extension "*.sql"
 
@@ -143,6 +144,8 @@ public:
     void FormClose();
     void FormResize();
     void cbConnectionChange();
+    /// Panel 1 follows the query's current record: "Registros: " R "/" N ".".
+    void MyQueryAfterScroll();
 
     // Commands. Those whose layer has not arrived do nothing yet.
     void sbutConnectClick();    // connect
@@ -163,9 +166,8 @@ public:
     void Button4Click();        // per-table backup
     void DBGrid1DblClick();     // show the memo viewer
 
-    /// The MySQL query dataset that kinds 0 and 1 run and the viewers look at;
-    /// nullptr until the query dataset arrives with its layer.
-    TDataSet* MySQLQuery() { return nullptr; }
+    /// The MySQL query dataset that kinds 0 and 1 run and the viewers look at.
+    TDataSet* MySQLQuery() { return &MyQuery; }
 
     /// The texts of the connection row's boxes.
     TConnectionRow ConnectionRow() const;
