@@ -27,6 +27,7 @@
 #include "mysql/client/TCustomMyConnection.h"
 #include "data/TDataSource.h"
 #include "mysql/client/TMyCommand.h"
+#include "script/TMyDump.h"
 
 namespace brevant {
 
@@ -121,12 +122,12 @@ public:
     // not here yet join the window with the layers that implement them:
     //   MyEmbConn   embedded-server connection
     //   MyQuery     MySQL query dataset (after-scroll handler MyQueryAfterScroll)
-    //   MyDump      dump and restore component
     //   FDConn      Access connection, with FDQuery (after-scroll handler
     //               FDQueryAfterScroll) and FDCommand
     TMyConnection MyConn{u"MyConn"};           // MySQL connection over the wire client
     TMyCommand MyCommand;                      // MySQL command; each run points it at its kind's connection
     TDataSource DataSource1;                   // what the grid and both viewers show
+    TMyDump MyDump;                            // dump and restore; each button points it at its kind's connection
     std::unique_ptr<IOpenDialog> OpenDialog;  // open-file dialog, default extension "*.sql"
 
     // Fields.

@@ -46,6 +46,18 @@ void TMyDump::RunBackup(TDumpWriter* writer, std::ostream* stream, const UString
     processor.Backup(query);
 }
 
+std::vector<UString> TMyDump::GetTableNames() {
+    if (!FConnection) DatabaseError(SConnectionNotDefined);
+    FConnection->InternalConnect();
+    const ScopeExit disconnect([&] {
+        try {
+            FConnection->InternalDisconnect();
+        } catch (...) {
+        }
+    });
+    return ListTableNames(*Connection());
+}
+
 void TMyDump::BackupToStream(std::ostream& stream, const UString& query) { RunBackup(nullptr, &stream, query); }
 
 void TMyDump::Backup(const UString& query) {

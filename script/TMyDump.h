@@ -53,6 +53,8 @@ public:
     void Backup(const UString& query = {});
     /// The query's rows as INSERTs into the one table named (TableNames set aside).
     void BackupQuery(const UString& query);
+    /// The tables and views of the current database, in the server's order.
+    std::vector<UString> GetTableNames();
     /// Ends a running backup at the next row or object (EAbort).
     void BreakBackup() { FBreakBackup = true; }
 

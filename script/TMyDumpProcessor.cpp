@@ -146,6 +146,15 @@ UString NowText() {
 
 }  // namespace
 
+std::vector<UString> ListTableNames(TCustomMyConnection& connection) {
+    TMySQLConnection* session = connection.Session();
+    BREVANT_ASSERT(session != nullptr);
+    std::vector<UString> names;
+    TDumpQuery list(*session, u"SHOW TABLES");
+    while (list.Next()) names.push_back(list.Text(0));
+    return names;
+}
+
 TMySQLConnection& TMyDumpProcessor::Session() const {
     TMySQLConnection* session = FConnection.Session();
     BREVANT_ASSERT(session != nullptr);

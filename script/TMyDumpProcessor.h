@@ -48,6 +48,9 @@ struct TMyDumpOptions {
 using TBackupProgressEvent =
     std::function<void(const UString& objectName, int objectNum, int objectCount, int percent)>;
 
+/// The tables and views of the connection's current database (the session is open).
+std::vector<UString> ListTableNames(TCustomMyConnection& connection);
+
 /// The statement-size limit of extended INSERTs.
 inline constexpr std::size_t kDumpStatementLimit = 16384;
 
