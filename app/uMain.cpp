@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/BackupCommands.h"
 #include "app/CommandRun.h"
 #include "app/ConnectCommand.h"
 #include "app/ConnectionKind.h"
@@ -308,10 +309,37 @@ void TMain::SpeedButton8Click() { ShowViewer(*frmMemo_, column); }
 void TMain::SpeedButton9Click() {}
 void TMain::SpeedButton10Click() {}
 void TMain::SpeedButton11Click() {}
-void TMain::Button1Click() {}
-void TMain::Button2Click() {}
-void TMain::Button3Click() {}
-void TMain::Button4Click() {}
+void TMain::Button1Click() {
+    timed_->Run(TTimedFrame::Viewers::Keep, [this] {
+        if (auto outcome = TBackupCommand(MyDump, MyConn).Run(cbConnection->currentIndex(), doTables | doData | doViews))
+            Show(*outcome);
+    });
+}
+void TMain::Button2Click() {
+    timed_->Run(TTimedFrame::Viewers::Keep, [this] {
+        if (auto outcome = TRestoreCommand(MyDump, MyConn, *OpenDialog).Run(cbConnection->currentIndex()))
+            Show(*outcome);
+    });
+}
+void TMain::Button3Click() {
+    timed_->Run(TTimedFrame::Viewers::Keep, [this] {
+        if (auto outcome = TBackupCommand(MyDump, MyConn).Run(cbConnection->currentIndex(), doTables | doViews))
+            Show(*outcome);
+    });
+}
+void TMain::Button4Click() {
+    timed_->Run(TTimedFrame::Viewers::Keep, [this] {
+        Memo1->setPlainText(QStringLiteral("Show tables;"));
+        SpeedButton1Click();  // the query pane's run, nested: the listing
+        const int kind = cbConnection->currentIndex();
+        std::vector<UString> tables;
+        if (kind == ckMySQL) {
+            MyDump.SetConnection(&MyConn);
+            tables = MyDump.GetTableNames();
+        }
+        if (auto outcome = TBackupTablesCommand(MyDump, MyConn).Run(kind, tables)) Show(*outcome);
+    });
+}
 void TMain::DBGrid1DblClick() { ShowViewer(*frmMemo_, column); }
 
 // ---- Window events ----------------------------------------------------------

@@ -28,6 +28,7 @@
 #include "data/TDataSource.h"
 #include "data/TMyQuery.h"
 #include "mysql/client/TMyCommand.h"
+#include "script/TMyDump.h"
 
 namespace brevant {
 
@@ -121,13 +122,13 @@ public:
     // Data-access objects, one of each for the whole run, all closed at start. Those
     // not here yet join the window with the layers that implement them:
     //   MyEmbConn   embedded-server connection
-    //   MyDump      dump and restore component
     //   FDConn      Access connection, with FDQuery (after-scroll handler
     //               FDQueryAfterScroll) and FDCommand
     TMyConnection MyConn{u"MyConn"};           // MySQL connection over the wire client
     TMyCommand MyCommand;                      // MySQL command; each run points it at its kind's connection
     TMyQuery MyQuery;                          // MySQL query dataset; each run points it at its kind's connection
     TDataSource DataSource1;                   // what the grid and both viewers show
+    TMyDump MyDump;                            // dump and restore; each button points it at its kind's connection
     std::unique_ptr<IOpenDialog> OpenDialog;  // open-file dialog, default extension "*.sql"
 
     // Fields.
