@@ -59,6 +59,7 @@ public:
     bool IsPrimaryKey = false;
     bool IsBinary = false;
     bool IsCurrentTimestamp = false;
+    std::uint32_t Flags = 0;     // the column flags as the server sent them
     /// The column's table alias and name as the server sent them (8-bit).
     std::string TableName, OrgTableName;
 };

@@ -261,6 +261,7 @@ void DescribeFieldDesc(const TMYSQL_FIELD& f, int index, const TMyFieldMapOption
     d.IsBlob = IsBlobType(t.InternalType);
     d.Size = TData::GetBufferSize(d.DataType, d.Length);
     d.MySQLType = f.MyType;
+    d.Flags = f.Flags;
     d.IsUnsigned = (f.Flags & myflags::UNSIGNED) != 0;
     d.IsPrimaryKey = (f.Flags & myflags::PRI_KEY) != 0;
     d.IsBinary = (f.Flags & myflags::BINARY) != 0;

@@ -1,5 +1,7 @@
 #include "data/TCustomMyDataSet.h"
 
+#include "data/DBConsts.h"
+#include "mysql/client/DAErrors.h"
 #include "mysql/client/TMySQLConnection.h"
 
 namespace brevant {
@@ -21,7 +23,8 @@ void TMyDataSetOptions::ApplyTo(TCRRecordSet& rs) const {
     rs.SetProp(prTrimFixedChar, TrimFixedChar);
 }
 
-TCustomMyDataSet::TCustomMyDataSet(TCustomMyConnection* connection) : TCustomDADataSet(nullptr) {
+TCustomMyDataSet::TCustomMyDataSet(TCustomMyConnection* connection)
+    : TCustomDADataSet(nullptr), FUpdater(std::make_unique<TCustomMyDataSetUpdater>(*this, FService)) {
     FOptions = CreateOptions();
     SetConnection(connection);
 }
@@ -56,6 +59,46 @@ void TCustomMyDataSet::PrepareRecordSet(TCRRecordSet& recordSet) {
     rs.SetProp(prCommandTimeout, FCommandTimeout);
     rs.SetSQL(FinalSQL());
     WriteParams(rs.Command());
+}
+
+// ---------------------------------------------------------------- writing back
+
+void TCustomMyDataSet::OpenData() {
+    TCustomDADataSet::OpenData();
+    try {
+        FService.InitUpdatingTableIdx(*MyRecordSet(), UpdatingTable, FOptions->QuoteNames);
+        FService.InitFields(KeyFields, FOptions->SetFieldsReadOnly);
+    } catch (...) {
+        MyRecordSet()->Close();
+        throw;
+    }
+    // A field the update cannot write (another table of a join, an expression)
+    // refuses an edit instead of posting a change that reaches nowhere.
+    if (SQLUpdate.Empty() && SQLInsert.Empty()) FService.SetNonUpdatableReadOnly();
+    TCustomMySQLGenerator& g = FUpdater->Generator();
+    g.QuoteNames = FOptions->QuoteNames;
+    g.UpdateAllFields = FOptions->UpdateAllFields;
+    g.InsertAllSetFields = FOptions->InsertAllSetFields;
+}
+
+void TCustomMyDataSet::CloseData() {
+    FService.Clear();
+    TCustomDADataSet::CloseData();
+}
+
+void TCustomMyDataSet::PerformUpdate() {
+    if (!FService.UpdatingTable() && SQLUpdate.Empty()) return;  // nothing can be written: memory only
+    FUpdater->PerformUpdate();
+}
+
+void TCustomMyDataSet::PerformAppend() {
+    if (!FService.UpdatingTable() && SQLInsert.Empty()) DatabaseError(SNoUpdater);
+    FUpdater->PerformAppend();
+}
+
+void TCustomMyDataSet::PerformDelete() {
+    if (!FService.UpdatingTable() && SQLDelete.Empty()) return;  // removed from memory only
+    FUpdater->PerformDelete();
 }
 
 }  // namespace brevant

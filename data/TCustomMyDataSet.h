@@ -4,6 +4,8 @@
 // component the workbench uses.
 
 #include "data/TCustomDADataSet.h"
+#include "data/TCustomMyDataSetService.h"
+#include "data/TCustomMyDataSetUpdater.h"
 #include "data/TMySQLRecordSet.h"
 #include "mysql/client/TCustomMyConnection.h"
 
@@ -63,14 +65,29 @@ public:
     void SetCommandTimeout(int seconds);
     TLockMode LockMode = lmNone;
     TMySQLRecordSet* MyRecordSet() const { return static_cast<TMySQLRecordSet*>(FData.get()); }
+    /// Rows the last update statement matched.
+    std::int64_t RowsAffected() const { return FRowsAffected; }
+    TCustomMyDataSetService& Service() { return FService; }
+    TCustomMyDataSetUpdater& Updater() { return *FUpdater; }
 
 protected:
+    friend class TCustomMyDataSetUpdater;
+    /// After the base open: the tables, the updating table and the key fields; fields
+    /// that no statement can write become read-only.
+    void OpenData() override;
+    void CloseData() override;
+    void PerformUpdate() override;
+    void PerformAppend() override;
+    void PerformDelete() override;
     std::unique_ptr<TMemData> CreateData() override;
     std::unique_ptr<TDADataSetOptions> CreateOptions() override;
     void PrepareRecordSet(TCRRecordSet& recordSet) override;
     void SetRecordSetConnection(TCRRecordSet& recordSet, TCRConnection* session) override;
 
     int FCommandTimeout = 0;
+    std::int64_t FRowsAffected = 0;
+    TCustomMyDataSetService FService;
+    std::unique_ptr<TCustomMyDataSetUpdater> FUpdater;
 };
 
 class TMyQuery : public TCustomMyDataSet {
