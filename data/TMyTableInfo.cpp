@@ -198,7 +198,7 @@ void TMyTablesInfo::Build(const std::vector<TMySQLFieldDesc*>& columns, UStringV
             continue;
         }
         if (isName && IsClauseEnd(tok)) break;
-        if (!isName || IsJoinWord(tok)) continue;
+        if (!isName || IsJoinWord(tok) || SameText(tok, u"AS")) continue;  // AS after a derived table
         // A table reference: name ["." name] [AS] [alias].
         UString name = tok;
         UString alias;
