@@ -68,9 +68,12 @@ bool TCustomMyDataSetUpdater::PerformSQL(TStatementType type) {
     FLastSQL = sql;
     if (sql.empty()) return false;
 
-    FCommand->SetSQL(sql);
-    FCommand->SetScanParams(true);
-    FCommand->ParseSQL();
+    // Posts of the same fields repeat the same text: its parameters are found once.
+    if (sql != FCommand->GetSQL() || FCommand->Params().size() != FParamInfos.size() || custom) {
+        FCommand->SetSQL(sql);
+        FCommand->SetScanParams(true);
+        FCommand->ParseSQL();
+    }
     if (custom) CustomParams(*FCommand);
     std::vector<TParamDesc>& params = FCommand->Params();
     if (params.size() != FParamInfos.size()) DatabaseError(u"Update statement parameters do not match its fields");
