@@ -20,25 +20,18 @@ TEST(Rules, StatusPanelWidth) {
 }
 
 TEST(Rules, ConnectionKindFields) {
-    struct Case {
-        int kind;
-        bool changes, server, dataDir;
-    };
-    const Case cases[] = {
-        {ckMySQL, true, true, false},
-        {ckMySQLEmbedded, true, true, true},
-        {ckAccess, true, false, false},
-        {ckNone, false, false, false},
-        {3, false, false, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.kind);
-        auto states = KindFieldStates(c.kind);
-        ASSERT_EQ(states.has_value(), c.changes);
-        if (!states) continue;
-        EXPECT_EQ(states->server, c.server);
-        EXPECT_EQ(states->dataDir, c.dataDir);
+    // Only the three kinds change the boxes; the data folder box is never on without
+    // the server box (the embedded kind uses both).
+    for (int kind = -5; kind <= 10; ++kind) {
+        SCOPED_TRACE(kind);
+        auto states = KindFieldStates(kind);
+        ASSERT_EQ(states.has_value(), kind >= ckMySQL && kind <= ckAccess);
+        if (states && states->dataDir) EXPECT_TRUE(states->server);
     }
+    // Rows as the window is designed: the embedded kind enables both, Access neither.
+    EXPECT_TRUE(KindFieldStates(ckMySQLEmbedded)->dataDir);
+    EXPECT_FALSE(KindFieldStates(ckAccess)->server);
+    EXPECT_FALSE(KindFieldStates(ckMySQL)->dataDir);
 }
 
 TEST(Rules, Anchors) {
