@@ -30,7 +30,7 @@ std::string FileNamePart(UStringView name) {
 
 std::optional<StatusText::TOutcome> TBackupCommand::Run(int kind, TMyDumpObjects objects) {
     dump_.Objects = objects;
-    if (kind != ckMySQL) return std::nullopt;
+    if (kind != ckMySQL && kind != ckMySQLEmbedded) return std::nullopt;
     try {
         dump_.TableNameList().clear();
         dump_.SetConnection(&myConn_);
@@ -44,7 +44,7 @@ std::optional<StatusText::TOutcome> TBackupCommand::Run(int kind, TMyDumpObjects
 
 std::optional<StatusText::TOutcome> TBackupTablesCommand::Run(int kind, const std::vector<UString>& tables) {
     dump_.Objects = doTables | doData;
-    if (kind != ckMySQL) return std::nullopt;
+    if (kind != ckMySQL && kind != ckMySQLEmbedded) return std::nullopt;
     const std::string folder = FileNamePart(myConn_.Database());
     std::error_code ignored;  // a folder that cannot be made fails each table instead
     std::filesystem::create_directory(folder, ignored);
@@ -63,7 +63,7 @@ std::optional<StatusText::TOutcome> TBackupTablesCommand::Run(int kind, const st
 }
 
 std::optional<StatusText::TOutcome> TRestoreCommand::Run(int kind) {
-    if (kind != ckMySQL) return std::nullopt;
+    if (kind != ckMySQL && kind != ckMySQLEmbedded) return std::nullopt;
     dump_.SetConnection(&myConn_);
     const std::optional<QString> file = dialog_.Execute();
     if (!file) return Ok();

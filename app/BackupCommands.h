@@ -15,7 +15,7 @@
 namespace brevant {
 
 class IOpenDialog;
-class TMyConnection;
+class TCustomMyConnection;
 class TMyDump;
 
 /// A table or database name as one file-name part: "/" and NUL (which would leave
@@ -28,25 +28,25 @@ std::string FileNamePart(UStringView name);
 /// emptied first, so that the whole database is written.
 class TBackupCommand {
 public:
-    TBackupCommand(TMyDump& dump, TMyConnection& myConn) : dump_(dump), myConn_(myConn) {}
+    TBackupCommand(TMyDump& dump, TCustomMyConnection& myConn) : dump_(dump), myConn_(myConn) {}
     std::optional<StatusText::TOutcome> Run(int kind, TMyDumpObjects objects);
 
 private:
     TMyDump& dump_;
-    TMyConnection& myConn_;
+    TCustomMyConnection& myConn_;
 };
 
 /// "Backup Tablas": one file per listed table in the folder named after the
 /// database. Every table is tried; a failed one is reported when the run ends.
 class TBackupTablesCommand {
 public:
-    TBackupTablesCommand(TMyDump& dump, TMyConnection& myConn) : dump_(dump), myConn_(myConn) {}
+    TBackupTablesCommand(TMyDump& dump, TCustomMyConnection& myConn) : dump_(dump), myConn_(myConn) {}
     /// `tables`: the listing's first column, row by row.
     std::optional<StatusText::TOutcome> Run(int kind, const std::vector<UString>& tables);
 
 private:
     TMyDump& dump_;
-    TMyConnection& myConn_;
+    TCustomMyConnection& myConn_;
 };
 
 /// "Restaura": the file the user picks, run statement by statement. A failing
@@ -54,13 +54,13 @@ private:
 /// the run then ends with the failure text.
 class TRestoreCommand {
 public:
-    TRestoreCommand(TMyDump& dump, TMyConnection& myConn, IOpenDialog& dialog)
+    TRestoreCommand(TMyDump& dump, TCustomMyConnection& myConn, IOpenDialog& dialog)
         : dump_(dump), myConn_(myConn), dialog_(dialog) {}
     std::optional<StatusText::TOutcome> Run(int kind);
 
 private:
     TMyDump& dump_;
-    TMyConnection& myConn_;
+    TCustomMyConnection& myConn_;
     IOpenDialog& dialog_;
 };
 

@@ -6,8 +6,24 @@
 #include "app/uMain.h"
 #include "app/uMemo.h"
 #include "mysql/client/TCustomDASQL.h"
+#include "paths/FDWaitCursor.h"
+#include "paths/MySQLAPIRegistration.h"
 
 namespace brevant {
+
+namespace {
+void WaitCursor(bool busy) {
+    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+}
+}  // namespace
+
+void InstallDataLayers() {
+    RegisterMySQLAPIs();
+    // Commands that change the cursor themselves show the hourglass too.
+    TCustomDASQL::OnWaitCursor = WaitCursor;
+    SetFDWaitCursorHook(WaitCursor);
+}
 
 int RunBrevant(int& argc, char** argv) {
     TApplication app(argc, argv);
@@ -18,11 +34,7 @@ int RunBrevant(int& argc, char** argv) {
                                 .arg(QString::fromUtf16(VisualStyleName)));
 
     QApplication::setApplicationName(QStringLiteral("Brevant"));
-    // Commands that change the cursor themselves show the hourglass too.
-    TCustomDASQL::OnWaitCursor = [](bool busy) {
-        if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
-        else QApplication::restoreOverrideCursor();
-    };
+    InstallDataLayers();
 
     TMain Main;
     // The viewers belong to the main window, which closes and frees them with itself.

@@ -25,6 +25,16 @@ inline QString Records(long long recNo, long long count) {
            QLatin1Char('.');
 }
 
+/// "Registro: " N ".": the embedded kind's query count.
+inline QString RecordTotal(long long count) {
+    return QStringLiteral(u"Registro: ") + QString::number(count) + QLatin1Char('.');
+}
+
+/// "Registros: " N ".": the Access query's count, without the record number.
+inline QString RecordsTotal(long long count) {
+    return QStringLiteral(u"Registros: ") + QString::number(count) + QLatin1Char('.');
+}
+
 /// What a run shows: panel 0 its outcome, panel 1 a count or nothing.
 struct TOutcome {
     QString panel0;

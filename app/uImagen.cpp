@@ -15,7 +15,7 @@ TfrmImagen::TfrmImagen(TMain* main)
 void TfrmImagen::FormActivate() {
     TMain& main = *Main();
     DBImage1->SetDataSource(&main.DataSource1);
-    if (auto name = ViewerFieldName(main.cbConnection->currentIndex(), main.MySQLQuery(), main.imagen))
+    if (auto name = ViewerFieldName(main.cbConnection->currentIndex(), main.MySQLQuery(), main.AccessQuery(), main.imagen))
         DBImage1->SetDataField(*name);
 }
 

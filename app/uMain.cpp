@@ -30,6 +30,12 @@ UString U(const QString& s) { return s.toStdU16String(); }
 TMain::TMain(QWidget* parent) : QWidget(parent), OpenDialog(std::make_unique<TOpenDialog>(this)) {
     DesignMyConn(MyConn);
     MyQuery.AfterScroll = [this](TDataSet&) { MyQueryAfterScroll(); };
+    // The layout's start arguments; connecting replaces them by the boxes' texts.
+    TStrings embParams;
+    embParams.Add(u"--datadir=datos");
+    embParams.Add(u"--basedir=.");
+    MyEmbConn.SetParams(embParams);
+    FDQuery.AfterScroll = [this](TDataSet&) { FDQueryAfterScroll(); };
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QString::fromUtf16(Caption));
     setFont(TahomaFont(15));
@@ -258,7 +264,7 @@ TConnectionRow TMain::ConnectionRow() const {
 
 void TMain::sbutConnectClick() {
     CloseViewers();
-    const std::optional<QString> outcome = TConnectCommand(MyConn).Run(cbConnection->currentIndex(), ConnectionRow());
+    const std::optional<QString> outcome = TConnectCommand(MyConn, MyEmbConn, FDConn).Run(cbConnection->currentIndex(), ConnectionRow());
     if (outcome) StatusBar1->SetPanelText(0, *outcome);
     StatusBar1->SetPanelText(1, QString());
     StatusBar1->SetPanelText(2, QString());
@@ -266,15 +272,20 @@ void TMain::sbutConnectClick() {
 
 void TMain::SpeedButton1Click() {
     timed_->Run(TTimedFrame::Viewers::Close, [this] {
-        if (auto outcome = TQueryRun(MyQuery, MyConn, DataSource1).Run(cbConnection->currentIndex(), PaneText(*Memo1)))
+        if (auto outcome = TQueryRun(MyQuery, MyConn, MyEmbConn, DataSource1, FDQuery, FDConn).Run(cbConnection->currentIndex(), PaneText(*Memo1)))
             Show(*outcome);
     });
 }
 
 void TMain::MyQueryAfterScroll() { StatusBar1->SetPanelText(1, StatusText::Records(MyQuery.RecNo(), MyQuery.RecordCount())); }
+void TMain::FDQueryAfterScroll() { StatusBar1->SetPanelText(1, StatusText::Records(FDQuery.RecNo(), FDQuery.RecordCount())); }
+TCustomMyConnection& TMain::MySQLConnection(int kind) {
+    if (kind == ckMySQLEmbedded) return MyEmbConn;
+    return MyConn;
+}
 void TMain::SpeedButton2Click() {
     timed_->Run(TTimedFrame::Viewers::Close, [this] {
-        if (auto outcome = TCommandRun(MyCommand, MyConn).Run(cbConnection->currentIndex(), PaneText(*Memo2)))
+        if (auto outcome = TCommandRun(MyCommand, MyConn, MyEmbConn, FDCommand, FDConn).Run(cbConnection->currentIndex(), PaneText(*Memo2)))
             Show(*outcome);
     });
 }
@@ -293,7 +304,7 @@ void TMain::SpeedButton4Click() { LoadPane(*Memo2); }
 void TMain::SpeedButton5Click() { ClearPane(*Memo1); }
 void TMain::SpeedButton6Click() { ClearPane(*Memo2); }
 void TMain::ShowViewer(TViewerWindow& viewer, int& field) {
-    if (!ViewerCanShow(cbConnection->currentIndex(), MySQLQuery())) return;
+    if (!ViewerCanShow(cbConnection->currentIndex(), MySQLQuery(), AccessQuery())) return;
     field = DBGrid1->SelectedIndex();
     // Showing activates the viewer, which binds it; one that is active already binds
     // again here, so that it switches to the newly selected column.
@@ -311,19 +322,19 @@ void TMain::SpeedButton10Click() {}
 void TMain::SpeedButton11Click() {}
 void TMain::Button1Click() {
     timed_->Run(TTimedFrame::Viewers::Keep, [this] {
-        if (auto outcome = TBackupCommand(MyDump, MyConn).Run(cbConnection->currentIndex(), doTables | doData | doViews))
+        if (auto outcome = TBackupCommand(MyDump, MySQLConnection(cbConnection->currentIndex())).Run(cbConnection->currentIndex(), doTables | doData | doViews))
             Show(*outcome);
     });
 }
 void TMain::Button2Click() {
     timed_->Run(TTimedFrame::Viewers::Keep, [this] {
-        if (auto outcome = TRestoreCommand(MyDump, MyConn, *OpenDialog).Run(cbConnection->currentIndex()))
+        if (auto outcome = TRestoreCommand(MyDump, MySQLConnection(cbConnection->currentIndex()), *OpenDialog).Run(cbConnection->currentIndex()))
             Show(*outcome);
     });
 }
 void TMain::Button3Click() {
     timed_->Run(TTimedFrame::Viewers::Keep, [this] {
-        if (auto outcome = TBackupCommand(MyDump, MyConn).Run(cbConnection->currentIndex(), doTables | doViews))
+        if (auto outcome = TBackupCommand(MyDump, MySQLConnection(cbConnection->currentIndex())).Run(cbConnection->currentIndex(), doTables | doViews))
             Show(*outcome);
     });
 }
@@ -333,11 +344,11 @@ void TMain::Button4Click() {
         SpeedButton1Click();  // the query pane's run, nested: the listing
         const int kind = cbConnection->currentIndex();
         std::vector<UString> tables;
-        if (kind == ckMySQL) {
-            MyDump.SetConnection(&MyConn);
+        if (kind == ckMySQL || kind == ckMySQLEmbedded) {
+            MyDump.SetConnection(&MySQLConnection(kind));
             tables = MyDump.GetTableNames();
         }
-        if (auto outcome = TBackupTablesCommand(MyDump, MyConn).Run(kind, tables)) Show(*outcome);
+        if (auto outcome = TBackupTablesCommand(MyDump, MySQLConnection(kind)).Run(kind, tables)) Show(*outcome);
     });
 }
 void TMain::DBGrid1DblClick() { ShowViewer(*frmMemo_, column); }

@@ -28,6 +28,10 @@
 #include "data/TDataSource.h"
 #include "data/TMyQuery.h"
 #include "mysql/client/TMyCommand.h"
+#include "paths/FDCommand.h"
+#include "paths/FDConn.h"
+#include "paths/FDQuery.h"
+#include "paths/TMyEmbConnection.h"
 #include "script/TMyDump.h"
 
 namespace brevant {
@@ -119,12 +123,13 @@ public:
 
     TStatusPanels* StatusBar1 = nullptr;
 
-    // Data-access objects, one of each for the whole run, all closed at start. Those
-    // not here yet join the window with the layers that implement them:
-    //   MyEmbConn   embedded-server connection
-    //   FDConn      Access connection, with FDQuery (after-scroll handler
-    //               FDQueryAfterScroll) and FDCommand
+    // Data-access objects, one of each for the whole run, all closed at start. Each
+    // connection keeps its own state: connecting one kind leaves the others as they are.
     TMyConnection MyConn{u"MyConn"};           // MySQL connection over the wire client
+    TMyEmbConnection MyEmbConn{u"MyEmbConn"};  // embedded-server connection
+    ::brevant::FDConn FDConn;                  // Access connection
+    ::brevant::FDQuery FDQuery;                // Access query; after scroll FDQueryAfterScroll
+    ::brevant::FDCommand FDCommand;            // Access command
     TMyCommand MyCommand;                      // MySQL command; each run points it at its kind's connection
     TMyQuery MyQuery;                          // MySQL query dataset; each run points it at its kind's connection
     TDataSource DataSource1;                   // what the grid and both viewers show
@@ -147,6 +152,8 @@ public:
     void cbConnectionChange();
     /// Panel 1 follows the query's current record: "Registros: " R "/" N ".".
     void MyQueryAfterScroll();
+    /// The same for the Access query.
+    void FDQueryAfterScroll();
 
     // Commands. Those whose layer has not arrived do nothing yet.
     void sbutConnectClick();    // connect
@@ -169,6 +176,10 @@ public:
 
     /// The MySQL query dataset that kinds 0 and 1 run and the viewers look at.
     TDataSet* MySQLQuery() { return &MyQuery; }
+    /// The Access query that kind 2 runs and the viewers look at.
+    TDataSet* AccessQuery() { return &FDQuery; }
+    /// The MySQL connection of a MySQL kind: MyEmbConn for kind 1, MyConn otherwise.
+    TCustomMyConnection& MySQLConnection(int kind);
 
     /// The texts of the connection row's boxes.
     TConnectionRow ConnectionRow() const;

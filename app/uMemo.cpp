@@ -17,7 +17,7 @@ TfrmMemo::TfrmMemo(TMain* main)
 
 void TfrmMemo::FormActivate() {
     TMain& main = *Main();
-    if (auto name = ViewerFieldName(main.cbConnection->currentIndex(), main.MySQLQuery(), main.column))
+    if (auto name = ViewerFieldName(main.cbConnection->currentIndex(), main.MySQLQuery(), main.AccessQuery(), main.column))
         dbMemo->SetDataField(*name);
 }
 

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "app/ErrorReport.h"
+#include "app/Startup.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     brevant::TApplication app(argc, argv);
+    brevant::InstallDataLayers();
     return RUN_ALL_TESTS();
 }

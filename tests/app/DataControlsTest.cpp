@@ -228,6 +228,12 @@ TEST(ViewerBinding, Rules) {
         EXPECT_EQ(ViewerCanShow(c.kind, c.query), c.shows);
         EXPECT_EQ(ViewerFieldName(c.kind, c.query, 2), c.field2);
     }
+    // Access looks only at its own query, MySQL only at its own.
+    EXPECT_TRUE(ViewerCanShow(2, &closed, &open));
+    EXPECT_FALSE(ViewerCanShow(2, &open, &empty));
+    EXPECT_FALSE(ViewerCanShow(0, &closed, &open));
+    EXPECT_EQ(ViewerFieldName(2, &closed, &open, 2), UString(u"note"));
+    EXPECT_EQ(ViewerFieldName(2, &open, &closed, 2), UString());
     EXPECT_EQ(ViewerFieldName(0, &open, 4), UString());
     EXPECT_EQ(ViewerFieldName(0, &open, -1), UString());
     EXPECT_EQ(ViewerFieldName(0, &open, 0), UString(u"id"));

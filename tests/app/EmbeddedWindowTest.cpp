@@ -1,0 +1,168 @@
+// The window on "MySQL Embebido", with a data folder the suite makes itself. One
+// embedded server per process: these tests have a program of their own.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+
+#include "AppTestUtil.h"
+#include "app/uMemo.h"
+#include "paths/MySQLAPIRegistration.h"
+#include "paths/TMySQLAPIEmbedded.h"
+
+namespace brevant {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Panels = std::vector<std::string>;
+
+Panels Status(TMain& main) {
+    Panels texts;
+    for (int i = 0; i < 3; ++i) texts.push_back(main.StatusBar1->PanelText(i).toStdString());
+    return texts;
+}
+
+void Run(QPlainTextEdit& pane, QToolButton& button, const char* text) {
+    pane.setPlainText(QString::fromUtf8(text));
+    button.click();
+}
+
+class EmbeddedWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        char tmpl[] = "/tmp/brevant-embedded-window-XXXXXX";
+        if (!mkdtemp(tmpl)) return;
+        root = fs::canonical(tmpl).string();
+        const std::string cmd = "mariadb-install-db --no-defaults --datadir='" + root +
+                                "/datos' --auth-root-authentication-method=normal --skip-test-db" +
+                                (geteuid() == 0 ? " --user=root" : "") + " >'" + root + "/install.log' 2>&1";
+        ready = std::system(cmd.c_str()) == 0;
+    }
+    static void TearDownTestSuite() {
+        MyAPIEmbedded().Shutdown();  // before its folder goes
+        if (!root.empty()) fs::remove_all(root);
+    }
+    void SetUp() override {
+        if (!ready) {
+            if (std::getenv("CI")) FAIL() << "mariadb-install-db could not make a data folder";
+            GTEST_SKIP() << "mariadb-install-db could not make a data folder (apt-get install mariadb-server)";
+        }
+        oldCwd = fs::current_path();
+        fs::current_path(root);  // the data directory box names the folder relative to here
+        main = test::CreateMain();
+        main->show();
+    }
+    void TearDown() override {
+        main.reset();
+        if (ready) fs::current_path(oldCwd);
+    }
+
+    /// Connects "MySQL Embebido" on the suite's folder with `database`.
+    void Connect(const char* database) {
+        main->cbConnection->setCurrentIndex(1);
+        main->edServer->setText(QStringLiteral("/usr"));
+        main->edDataDir->setText(QStringLiteral("datos"));
+        main->edDatabase->setText(QString::fromUtf8(database));
+        main->edPort->setText(QStringLiteral("not a number"));  // not looked at
+        main->edUser->setText(QStringLiteral("root"));
+        main->edPass->setText(QString());
+        main->sbutConnect->click();
+    }
+
+    static inline std::string root;
+    static inline bool ready = false;
+    fs::path oldCwd;
+    std::unique_ptr<TMain> main;
+};
+
+TEST_F(EmbeddedWindow, ConnectReplacesTheStartArguments) {
+    const TStrings& designed = main->MyEmbConn.Params();
+    ASSERT_EQ(designed.Count(), 2u);
+    EXPECT_EQ(designed[0], u"--datadir=datos");
+    EXPECT_EQ(designed[1], u"--basedir=.");
+
+    Connect("");
+    EXPECT_EQ(Status(*main), (Panels{"Conexión exitosa.", "", ""}));
+    TMyEmbConnection& c = main->MyEmbConn;
+    ASSERT_TRUE(c.Connected());
+    ASSERT_EQ(c.Params().Count(), 2u);
+    EXPECT_EQ(c.Params()[0], u"--basedir=/usr");
+    EXPECT_EQ(c.Params()[1], u"--datadir=datos");
+    EXPECT_EQ(c.Server(), u"localhost");
+    EXPECT_EQ(c.Username(), u"root");
+    EXPECT_FALSE(c.LoginPrompt());
+    EXPECT_FALSE(main->MyConn.Connected());  // the other kinds are not touched
+    EXPECT_FALSE(main->FDConn.Connected());
+
+    // A database the server does not have: the failure text, the server stays up.
+    main->edDatabase->setText(QStringLiteral("no_such_db"));
+    main->sbutConnect->click();
+    EXPECT_EQ(Status(*main)[0], "Error al conectar.");
+    EXPECT_FALSE(c.Connected());
+    EXPECT_TRUE(MyAPIEmbedded().ServerInited());
+}
+
+TEST_F(EmbeddedWindow, PanesAndBackupRunOnTheEmbeddedServer) {
+    Connect("");
+    ASSERT_TRUE(main->MyEmbConn.Connected());
+    struct Step {
+        const char* text;
+        Panels expected;  // panels 0 and 1
+    };
+    const Step commands[] = {
+        {"CREATE DATABASE embwin", {"Comando ejecutado correctamente.", "Registros afectados 1."}},
+        {"CREATE TABLE embwin.t (id INT PRIMARY KEY, name VARCHAR(20), note TEXT)",
+         {"Comando ejecutado correctamente.", "Registros afectados 0."}},
+        {"INSERT INTO embwin.t VALUES (1, 'uno', 'primera'), (2, 'dos', NULL), (3, 'tres', 'tercera')",
+         {"Comando ejecutado correctamente.", "Registros afectados 3."}},
+        {"INSERT INTO embwin.t VALUES (1, 'otra', NULL)", {"Error en comando.", ""}},
+    };
+    for (const Step& s : commands) {
+        SCOPED_TRACE(s.text);
+        Run(*main->Memo2, *main->SpeedButton2, s.text);
+        const Panels status = Status(*main);
+        EXPECT_EQ(status[0], s.expected[0]);
+        EXPECT_EQ(status[1], s.expected[1]);
+        EXPECT_EQ(main->MyCommand.Connection(), &main->MyEmbConn);
+    }
+
+    // The query pane: the embedded kind's own count text, then the after-scroll text.
+    Run(*main->Memo1, *main->SpeedButton1, "SELECT id, name, note FROM embwin.t ORDER BY id");
+    EXPECT_EQ(Status(*main)[0], "Sentencia ejecutada correctamente.");
+    EXPECT_EQ(Status(*main)[1], "Registro: 3.");
+    EXPECT_EQ(main->MyQuery.Connection(), &main->MyEmbConn);
+    EXPECT_EQ(main->DataSource1.DataSet(), &main->MyQuery);
+    EXPECT_EQ(main->DBGrid1->model()->rowCount(), 3);
+    main->MyQuery.Next();
+    EXPECT_EQ(Status(*main)[1], "Registros: 2/3.");
+
+    // The memo viewer follows the embedded result.
+    main->MyQuery.First();
+    main->DBGrid1->setCurrentIndex(main->DBGrid1->model()->index(0, 2));
+    main->SpeedButton8->click();
+    TfrmMemo& memo = *main->frmMemo();
+    for (int i = 0; i < 50 && !memo.isActiveWindow(); ++i) QApplication::processEvents();
+    ASSERT_TRUE(memo.isVisible());
+    EXPECT_EQ(memo.dbMemo->DataField(), u"note");
+    EXPECT_EQ(memo.dbMemo->toPlainText(), QStringLiteral("primera"));
+
+    Run(*main->Memo1, *main->SpeedButton1, "SELEC id FROM embwin.t");
+    EXPECT_EQ(Status(*main)[0], "Error en sentencia.");
+    EXPECT_EQ(Status(*main)[1], "");
+    EXPECT_FALSE(memo.isVisible());
+
+    // A backup of the database the embedded connection uses: the same server, shared.
+    Connect("embwin");
+    ASSERT_EQ(Status(*main)[0], "Conexión exitosa.");
+    main->Button1->click();
+    EXPECT_EQ(Status(*main)[0], "Comando ejecutado correctamente.");
+    const std::string dump = test::ReadBytes(root + "/embwin.sql");
+    EXPECT_NE(dump.find("CREATE TABLE"), std::string::npos);
+    EXPECT_NE(dump.find("'tercera'"), std::string::npos) << dump;
+}
+
+}  // namespace
+}  // namespace brevant
