@@ -25,7 +25,7 @@ Panels Status(TMain& main) {
     return texts;
 }
 
-void Run(QPlainTextEdit& pane, QToolButton& button, const char* text) {
+void RunPane(QPlainTextEdit& pane, QToolButton& button, const char* text) {
     pane.setPlainText(QString::fromUtf8(text));
     button.click();
 }
@@ -122,7 +122,7 @@ TEST_F(EmbeddedWindow, PanesAndBackupRunOnTheEmbeddedServer) {
     };
     for (const Step& s : commands) {
         SCOPED_TRACE(s.text);
-        Run(*main->Memo2, *main->SpeedButton2, s.text);
+        RunPane(*main->Memo2, *main->SpeedButton2, s.text);
         const Panels status = Status(*main);
         EXPECT_EQ(status[0], s.expected[0]);
         EXPECT_EQ(status[1], s.expected[1]);
@@ -130,7 +130,7 @@ TEST_F(EmbeddedWindow, PanesAndBackupRunOnTheEmbeddedServer) {
     }
 
     // The query pane: the embedded kind's own count text, then the after-scroll text.
-    Run(*main->Memo1, *main->SpeedButton1, "SELECT id, name, note FROM embwin.t ORDER BY id");
+    RunPane(*main->Memo1, *main->SpeedButton1, "SELECT id, name, note FROM embwin.t ORDER BY id");
     EXPECT_EQ(Status(*main)[0], "Sentencia ejecutada correctamente.");
     EXPECT_EQ(Status(*main)[1], "Registro: 3.");
     EXPECT_EQ(main->MyQuery.Connection(), &main->MyEmbConn);
@@ -149,7 +149,7 @@ TEST_F(EmbeddedWindow, PanesAndBackupRunOnTheEmbeddedServer) {
     EXPECT_EQ(memo.dbMemo->DataField(), u"note");
     EXPECT_EQ(memo.dbMemo->toPlainText(), QStringLiteral("primera"));
 
-    Run(*main->Memo1, *main->SpeedButton1, "SELEC id FROM embwin.t");
+    RunPane(*main->Memo1, *main->SpeedButton1, "SELEC id FROM embwin.t");
     EXPECT_EQ(Status(*main)[0], "Error en sentencia.");
     EXPECT_EQ(Status(*main)[1], "");
     EXPECT_FALSE(memo.isVisible());
