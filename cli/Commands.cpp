@@ -291,7 +291,6 @@ int RunCommand(const TCliOptions& o) {
         TMyQuery query(conn.get());
         query.SetParamCheck(false);
         query.SetFetchAll(false);
-        query.SetUniDirectional(true);
         query.SetSQLText(Utf8ToUtf16(o.argument));
         query.Open();
         WriteRows(query, o.csv ? TRowFormat::Csv : TRowFormat::Tsv);
