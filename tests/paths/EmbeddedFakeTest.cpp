@@ -108,6 +108,9 @@ TEST(EmbeddedStartArguments, PathRulesAndSkippedLines) {
         {Lines({u"--basedir=\\opt\\x", u"--datadir=/srv/d\\b"}), Args{"--basedir=" + cwd + "/opt/x", "--datadir=/srv/d/b"}},
         {Lines({u"--datadir=/srv/d", u"--tmpdir=\\tmp\\y", u"--log-bin=\\a\\b", u"--skip-grant-tables"}),
          Args{"--datadir=/srv/d", "--tmpdir=tmp/y", "--log-bin=a/b", "--skip-grant-tables"}},
+        // Blanks and accents inside a folder name stay; the name is handed over as UTF-8.
+        {Lines({u"--datadir=/srv/datos de prueba ñandú", u"--basedir=mi carpeta"}),
+         Args{"--datadir=/srv/datos de prueba ñandú", "--basedir=" + cwd + "/mi carpeta"}},
         // Blank and "#" lines are not passed; other lines are trimmed.
         {Lines({u"", u"  ", u"# a comment", u"  #--datadir=x", u"  --datadir=/srv/d  "}), Args{"--datadir=/srv/d"}},
         // Without a data folder: "data" under the base folder, else under the working directory.

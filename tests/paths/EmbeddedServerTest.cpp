@@ -28,6 +28,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The data folder's name: blanks and accents reach the server as they are.
+const std::string kFolder = "datos de prueba ñandú";
+const UString kFolderU = Utf8ToUtf16(kFolder);
+
 using test::MessageOf;
 
 /// Rows of a query read through the operation set; NULL reads as "<null>".
@@ -61,10 +65,12 @@ protected:
         char tmpl[] = "/tmp/brevant-embedded-test-XXXXXX";
         if (!mkdtemp(tmpl)) return;
         root = fs::canonical(tmpl).string();
+        // mariadb-install-db cannot take a folder name with blanks: made under a plain name, then renamed.
         const std::string cmd = "mariadb-install-db --no-defaults --datadir='" + root +
-                                "/datos' --auth-root-authentication-method=normal --skip-test-db" +
+                                "/boot' --auth-root-authentication-method=normal --skip-test-db" +
                                 (geteuid() == 0 ? " --user=root" : "") + " >'" + root + "/install.log' 2>&1";
-        ready = std::system(cmd.c_str()) == 0;
+        std::error_code ec;
+        ready = std::system(cmd.c_str()) == 0 && (fs::rename(root + "/boot", root + "/" + kFolder, ec), !ec);
     }
     static void TearDownTestSuite() {
         MyAPIEmbedded().Shutdown();  // before its folder goes
@@ -94,11 +100,12 @@ protected:
 };
 
 TEST_F(EmbeddedServer, AFolderLockedElsewhereFailsAfterTheWait) {
-    const int fd = ::open(TDataDirLock::LockFilePath(root + "/datos").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(TDataDirLock::LockFilePath(root + "/" + kFolder).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     TMyEmbConnection c;
-    Configure(c, u"datos");
+    Configure(c, kFolderU);
     EXPECT_EQ(MessageOf([&] { c.Open(); }), SSecondEmbServer);
     ::close(fd);
 }
@@ -106,11 +113,11 @@ TEST_F(EmbeddedServer, AFolderLockedElsewhereFailsAfterTheWait) {
 TEST_F(EmbeddedServer, BadArgumentsFailTheConnectAndTheProgramGoesOn) {
     const struct {
         std::vector<const char16_t*> extra;
-        const char16_t* dataDir;
+        UString dataDir;
         const char16_t* expectedPart;
     } cases[] = {
-        {{u"--no-such-option=1"}, u"datos", u"unknown variable 'no-such-option=1'"},
-        {{u"--help"}, u"datos", u"while starting"},  // it ends (or breaks) the process that starts it
+        {{u"--no-such-option=1"}, kFolderU, u"unknown variable 'no-such-option=1'"},
+        {{u"--help"}, kFolderU, u"while starting"},  // it ends (or breaks) the process that starts it
         {{}, u"no-such-folder", u"no-such-folder"},
     };
     for (const auto& k : cases) {
@@ -129,7 +136,7 @@ TEST_F(EmbeddedServer, BadArgumentsFailTheConnectAndTheProgramGoesOn) {
 
 TEST_F(EmbeddedServer, RunsStatementsOnTheFolderItLocked) {
     TMyEmbConnection c;
-    Configure(c, u"datos");
+    Configure(c, Utf8ToUtf16(root) + u"/" + kFolderU);  // absolute
     std::vector<UString> logged;
     c.SetOnLog([&](const UString& line) { logged.push_back(line); });
     MySQLEmbDisableEventLog = false;  // the general log feeds OnLog
@@ -137,8 +144,8 @@ TEST_F(EmbeddedServer, RunsStatementsOnTheFolderItLocked) {
     MySQLEmbDisableEventLog = true;
     ASSERT_TRUE(c.Connected());
     EXPECT_EQ(fs::current_path().string(), root);  // the working directory is left alone
-    EXPECT_EQ(MyAPIEmbedded().DataDir(), root + "/datos");
-    EXPECT_EQ(Query(c, "SELECT @@datadir")[0][0], root + "/datos/");
+    EXPECT_EQ(MyAPIEmbedded().DataDir(), root + "/" + kFolder);
+    EXPECT_EQ(Query(c, "SELECT @@datadir")[0][0], root + "/" + kFolder + "/");
 
     c.ExecSQL(u"CREATE DATABASE emb");
     c.ExecSQL(u"CREATE TABLE emb.t (id INT PRIMARY KEY, name VARCHAR(20), note TEXT)");
@@ -161,7 +168,7 @@ TEST_F(EmbeddedServer, RunsStatementsOnTheFolderItLocked) {
     EXPECT_TRUE(MyAPIEmbedded().ServerInited());
     c.Open();
     TMyEmbConnection second;
-    Configure(second, UString(Utf8ToUtf16(root)) + u"/datos");  // the same folder, written absolute
+    Configure(second, kFolderU);  // the same folder, relative to the working directory
     second.Open();
     EXPECT_EQ(MyAPIEmbedded().ClientsCount(), 2);
     EXPECT_EQ(Query(second, "SELECT COUNT(*) FROM emb.t")[0][0], "3");
