@@ -10,6 +10,7 @@
 
 #include "core/ScopeExit.h"
 #include "mysql/client/DAErrors.h"
+#include "paths/ProvenStart.h"
 
 namespace brevant {
 
@@ -190,8 +191,13 @@ void TMySQLAPIEmbedded::StartServer(const std::vector<std::string>& args) {
         return text;
     };
 
-    // The trial: a start that fails or ends the process does so in a child.
-    {
+    // The trial: a start that fails or ends the process does so in a child;
+    // left out when this very start has worked before and nothing it depends on changed.
+    const std::string dataDir = DataDirOf(args);
+    FProvenArgs = args;
+    if (!MySQLEmbDisableEventLog) FProvenArgs.push_back("(event log)");
+    const void* librarySymbol = reinterpret_cast<const void*>(init);
+    if (!StartProven(dataDir, StartFingerprint(FProvenArgs, dataDir, librarySymbol))) {
         TOutputCapture trialOut;
         std::string detail;
         const TTrialOutcome outcome = TrialServerStart(init, end, argc, argv.data(), groups, trialOut, detail);
@@ -204,7 +210,9 @@ void TMySQLAPIEmbedded::StartServer(const std::vector<std::string>& args) {
     if (!FLogErrorPath.empty()) std::remove(FLogErrorPath.c_str());
     if (!FLogPath.empty()) std::remove(FLogPath.c_str());
 
-    // The real start, with arguments that have just started a server.
+    // The real start, with arguments that have started a server. Until a clean
+    // stop, the folder has no record of a proven start.
+    ForgetProvenStart(dataDir);
     TOutputCapture out;
     out.Begin();
     const int rc = init(argc, argv.data(), groups);
@@ -233,7 +241,11 @@ void TMySQLAPIEmbedded::FreeMySQLLib() {
     if (FServerInited) {
         FServerInited = false;
         FServerEnded = true;
-        if (FEntries[epServerEnd]) mysql_server_end();
+        if (FEntries[epServerEnd]) {
+            mysql_server_end();
+            const std::string dataDir = FDataDirLock.DataDir();
+            RecordProvenStart(dataDir, StartFingerprint(FProvenArgs, dataDir, FEntries[epServerInit]));
+        }
         FDataDirLock.Release();
         for (std::string* log : {&FLogPath, &FLogErrorPath}) {
             if (!log->empty()) std::remove(log->c_str());

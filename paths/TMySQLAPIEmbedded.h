@@ -99,6 +99,7 @@ protected:
 
     std::vector<UString> FParams;
     std::vector<std::string> FCurrentParams;
+    std::vector<std::string> FProvenArgs;  // what the record of a proven start names
     int FClientsCount = 0;
     bool FServerInited = false;
     bool FServerEnded = false;   // stopped, or a real start failed: no start again

@@ -14,11 +14,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "mysql/client/DAConsts.h"
 #include "mysql/client/MySQLAPIs.h"
 #include "paths/TMyEmbConnection.h"
+#include "paths/ProvenStart.h"
 #include "paths/TMySQLAPIEmbedded.h"
 #include "PathsTestSupport.h"
 
@@ -220,6 +222,59 @@ TEST_F(EmbeddedFake, AFolderLockedElsewhereFailsAfterTheWait) {
     ::close(fd);
     Conn().Open();  // free again
     EXPECT_TRUE(Conn().Connected());
+}
+
+// The trial start in a child is left out only when the folder's record proves
+// that the same start worked and stopped cleanly, and nothing it reads changed.
+TEST_F(EmbeddedFake, TheTrialIsLeftOutOnlyForAProvenStart) {
+    const std::string log = dir + "/inits.log";
+    setenv("BREVANT_FAKE_INIT_LOG", log.c_str(), 1);
+    fs::create_directory(dir + "/datos");
+    const auto trials = [&] {  // starts in another process since the last call
+        std::ifstream in(log);
+        int n = 0;
+        for (long pid; in >> pid;) n += pid != getpid();
+        fs::remove(log);
+        return n;
+    };
+    const auto startAndStop = [&](const std::vector<const char16_t*>& extra) {
+        TMySQLAPIEmbedded own;
+        TMySQLAPI* before = SetMySQLAPI(akEmbedded, &own);
+        TMyEmbConnection c;
+        c.SetLoginPrompt(false);
+        c.SetDataDir(u"datos");
+        TStrings p = c.Params();
+        for (const char16_t* e : extra) p.Add(e);
+        c.SetParams(p);
+        c.Open();
+        EXPECT_FALSE(fs::exists(ProvenStartPath(dir + "/datos")));  // no record while it runs
+        c.Close();
+        own.Shutdown();
+        SetMySQLAPI(akEmbedded, before);
+    };
+    const struct {
+        const char* change;
+        std::function<void()> apply;
+        std::vector<const char16_t*> extra;
+        int trials;
+    } cases[] = {
+        {"first start", [] {}, {}, 1},
+        {"the same again", [] {}, {}, 0},
+        {"other arguments", [] {}, {u"--fake-other"}, 1},
+        {"back to the first arguments", [] {}, {}, 1},
+        {"a file of the folder rewritten", [&] { std::ofstream(dir + "/datos/ibdata1") << "x"; }, {}, 1},
+        {"nothing changed", [] {}, {}, 0},
+        {"the record damaged", [&] { std::ofstream(ProvenStartPath(dir + "/datos")) << "0"; }, {}, 1},
+        {"a run that did not stop cleanly", [&] { fs::remove(ProvenStartPath(dir + "/datos")); }, {}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        c.apply();
+        startAndStop(c.extra);
+        EXPECT_EQ(trials(), c.trials);
+        EXPECT_TRUE(fs::exists(ProvenStartPath(dir + "/datos")));  // written after the clean stop
+    }
+    unsetenv("BREVANT_FAKE_INIT_LOG");
 }
 
 TEST(DataDirLockName, FollowsTheNamingRule) {

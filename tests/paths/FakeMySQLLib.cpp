@@ -4,14 +4,18 @@
 // conversion paths can be checked without a server. Arguments that steer it:
 //   --fake-fail   write an "[ERROR]" line to stderr and return 1
 //   --fake-exit   write a line to stdout and end the process with exit(0)
-// Environment: BREVANT_FAKE_VERSION is the client version text (default 10.11.0).
+// Environment: BREVANT_FAKE_VERSION is the client version text (default 10.11.0);
+// BREVANT_FAKE_INIT_LOG names a file that every start appends its process id to
+// (a start in a forked child is seen there too).
 // It exports no mysql_stmt_prepare_result.
 
 #include <mysql.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -53,6 +57,7 @@ unsigned int fake_last_option_value(void* m) { return static_cast<FakeCon*>(m)->
 
 int STDCALL mysql_server_init(int argc, char** argv, char** groups) {
     ++gInits;
+    if (const char* log = std::getenv("BREVANT_FAKE_INIT_LOG")) std::ofstream(log, std::ios::app) << getpid() << "\n";
     std::string s;
     for (int i = 0; i < argc; ++i) s += std::string(argv[i]) + "|";
     s += "|";
