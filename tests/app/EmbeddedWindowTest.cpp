@@ -164,5 +164,26 @@ TEST_F(EmbeddedWindow, PanesAndBackupRunOnTheEmbeddedServer) {
     EXPECT_NE(dump.find("'tercera'"), std::string::npos) << dump;
 }
 
+// The settings file as tools/start.sh writes it: Conectar with the boxes as they
+// stand, then a query of 1000 rows.
+TEST_F(EmbeddedWindow, TheStartScriptsSettingsWorkAsTheyStand) {
+    main.reset();
+    test::WriteBytes(root + "/brevant.ini",
+                     "[setup]\r\ndriverid=1\r\nserver=/usr\r\ndatabase=\r\ndatadir=datos\r\nuser=root\r\nport=3306\r\n");
+    main = test::CreateMain();
+    main->show();
+    EXPECT_EQ(main->cbConnection->currentIndex(), 1);
+    main->sbutConnect->click();
+    EXPECT_EQ(Status(*main)[0], "Conexión exitosa.");
+    RunPane(*main->Memo1, *main->SpeedButton1, "SELECT seq AS n FROM mysql.seq_1_to_1000");
+    EXPECT_EQ(Status(*main)[0], "Sentencia ejecutada correctamente.");
+    EXPECT_EQ(Status(*main)[1], "Registro: 1000.");
+    EXPECT_EQ(main->DBGrid1->model()->rowCount(), 1000);
+    main->MyQuery.Last();
+    EXPECT_EQ(Status(*main)[1], "Registros: 1000/1000.");
+    main.reset();
+    fs::remove(root + "/brevant.ini");
+}
+
 }  // namespace
 }  // namespace brevant
