@@ -103,6 +103,14 @@ TEST_F(EmbeddedWindow, ConnectReplacesTheStartArguments) {
     EXPECT_EQ(Status(*main)[0], "Error al conectar.");
     EXPECT_FALSE(c.Connected());
     EXPECT_TRUE(MyAPIEmbedded().ServerInited());
+
+    // The same folder typed absolute: it reaches the server whole and shares it.
+    main->edDatabase->setText(QString());
+    main->edDataDir->setText(QString::fromStdString(root + "/datos"));
+    main->sbutConnect->click();
+    EXPECT_EQ(Status(*main)[0], "Conexión exitosa.");
+    EXPECT_EQ(Utf16ToUtf8(c.Params()[1]), "--datadir=" + root + "/datos");
+    EXPECT_EQ(MyAPIEmbedded().DataDir(), root + "/datos");
 }
 
 TEST_F(EmbeddedWindow, PanesAndBackupRunOnTheEmbeddedServer) {
