@@ -3,8 +3,8 @@
 # default: no server needs to be installed as a service or running.
 #   - workspace/datos: a data folder bootstrapped with mariadb-install-db;
 #   - the sakila sample (../shared/testdata/sakila, when present) is loaded into
-#     it once, through a private mariadbd that listens only on a socket inside
-#     workspace/ and is stopped again right after (the mariadb client runs the
+#     it once, through a private mariadbd that listens only on a socket in a
+#     private temporary folder and is stopped again right after (the mariadb client runs the
 #     sample's scripts, DELIMITER blocks and all, exactly as they are written);
 #   - brevant.ini selects "MySQL Embebido" with the base directory /usr and the
 #     data folder "datos" (made absolute against workspace/ at connect).
@@ -20,17 +20,23 @@ cd "$ws"
 find_bin() { command -v "$1" 2>/dev/null || { [ -x "/usr/sbin/$1" ] && echo "/usr/sbin/$1"; } || true; }
 user_args=(); [ "$(id -u)" = 0 ] && user_args=(--user=root)
 
+# mariadb-install-db cannot take a folder whose path has blanks, and a socket path
+# has at most 107 bytes: both live in a private temporary folder.
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
 if [ ! -d datos/mysql ]; then
   rm -rf datos
-  mariadb-install-db --no-defaults --datadir="$ws/datos" --auth-root-authentication-method=normal \
+  mariadb-install-db --no-defaults --datadir="$tmp/datos" --auth-root-authentication-method=normal \
     --skip-test-db "${user_args[@]}" >"$ws/install-datos.log" 2>&1 \
     || { echo "start: mariadb-install-db failed, see $ws/install-datos.log" >&2; exit 1; }
+  mv "$tmp/datos" "$ws/datos"
 fi
 
 load_sakila() {
   local mariadbd sock pid ok=
   mariadbd=$(find_bin mariadbd)
-  sock="$ws/.setup.sock"
+  sock="$tmp/setup.sock"
   rm -f "$sock"
   "$mariadbd" --no-defaults --datadir="$ws/datos" --socket="$sock" --skip-networking \
     --pid-file="$ws/.setup.pid" --log-error="$ws/load-sakila.log" "${user_args[@]}" &
@@ -50,7 +56,7 @@ load_sakila() {
   fi
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  rm -f "$sock" "$ws/.setup.pid"
+  rm -f "$ws/.setup.pid"
   [ -n "$ok" ] || { echo "start: loading sakila failed, see $ws/load-sakila.log" >&2; return 1; }
 }
 
@@ -64,4 +70,6 @@ if [ ! -f brevant.ini ]; then
   printf '[setup]\r\ndriverid=1\r\nserver=/usr\r\ndatabase=%s\r\ndatadir=datos\r\nuser=root\r\nport=3306\r\n' \
     "$database" > brevant.ini
 fi
+rm -rf "$tmp"
+trap - EXIT
 exec "${BREVANT_BUILD_DIR:-$here/build}/app/brevant" "$@"
