@@ -7,7 +7,8 @@
 //   fill and stop the server); both are restored afterwards;
 // - TrialServerStart: the same start in a forked child first, because the
 //   library can be started only once per process, a failed start leaves it
-//   unusable, and some arguments make it end the process.
+//   unusable, and some arguments make it end the process (left out for a start
+//   that ProvenStart.h proves).
 
 #include <string>
 #include <vector>
