@@ -20,10 +20,21 @@ TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent) {
     connect(this, &QPlainTextEdit::textChanged, this, [this] { ReportErrors([this] { UserChanged(); }); });
 }
 
+void TDBMemo::SetDataSource(TDataSource* source) {
+    if (source != link_.DataSource()) UpdateRecord();
+    link_.SetDataSource(source);
+}
+
+void TDBMemo::SetDataField(UString name) {
+    UpdateRecord();
+    link_.SetFieldName(std::move(name));
+}
+
 void TDBMemo::Load() {
     if (loading_) return;
     loading_ = true;
     TField* field = link_.Field();
+    setReadOnly(field && field->ReadOnly());
     try {
         setPlainText(field ? QString::fromStdU16String(MemoText(*field)) : QString());
     } catch (...) {

@@ -11,16 +11,20 @@ namespace brevant {
 
 /// Multi-line text bound to a field. Showing a value never writes to the field: only
 /// what the user types marks the field modified, and it reaches the field when the
-/// dataset asks for pending edits (before a post or a move) or when the box loses
-/// the focus. A BLOB shows all of its bytes as text in the 8-bit code page, NULs and
+/// dataset asks for pending edits (before a post or a move), when the box loses
+/// the focus, or before it is bound elsewhere. A read-only field is shown read-only. A BLOB shows all of its bytes as text in the 8-bit code page, NULs and
 /// what follows them included.
 class TDBMemo : public QPlainTextEdit {
 public:
     explicit TDBMemo(QWidget* parent);
 
-    void SetDataSource(TDataSource* source) { link_.SetDataSource(source); }
+    /// A pending edit is written into the bound field first, as by SetDataField.
+    void SetDataSource(TDataSource* source);
     TDataSource* DataSource() const { return link_.DataSource(); }
-    void SetDataField(UString name) { link_.SetFieldName(std::move(name)); }
+    /// Binds to another field (none for an empty name). What the user typed is
+    /// written into the field it was typed for first, so that unbinding the box (the
+    /// viewer closes) or binding it to another column loses no edit.
+    void SetDataField(UString name);
     const UString& DataField() const { return link_.FieldName(); }
     TField* Field() const { return link_.Field(); }
 

@@ -27,7 +27,8 @@ QString Q(const UString& s) { return QString::fromStdU16String(s); }
 UString U(const QString& s) { return s.toStdU16String(); }
 }  // namespace
 
-TMain::TMain(QWidget* parent) : QWidget(parent), OpenDialog(std::make_unique<TOpenDialog>(this)) {
+TMain::TMain(QWidget* parent)
+    : QWidget(parent), OpenDialog(std::make_unique<TOpenDialog>(this)), DocumentOpener(std::make_unique<TDesktopOpener>()) {
     DesignMyConn(MyConn);
     MyQuery.AfterScroll = [this](TDataSet&) { MyQueryAfterScroll(); };
     // The layout's start arguments; connecting replaces them by the boxes' texts.
@@ -317,9 +318,12 @@ void TMain::ShowViewer(TViewerWindow& viewer, int& field) {
 
 void TMain::SpeedButton7Click() { ShowViewer(*frmImagen_, imagen); }
 void TMain::SpeedButton8Click() { ShowViewer(*frmMemo_, column); }
-void TMain::SpeedButton9Click() {}
-void TMain::SpeedButton10Click() {}
-void TMain::SpeedButton11Click() {}
+void TMain::RunDocumentButton(TDocumentButton button) {
+    TDocumentButtons(MyQuery, FDQuery, *DocumentOpener, path).Run(button, cbConnection->currentIndex(), DBGrid1->SelectedIndex());
+}
+void TMain::SpeedButton9Click() { RunDocumentButton(TDocumentButton::Open); }
+void TMain::SpeedButton10Click() { RunDocumentButton(TDocumentButton::Export); }
+void TMain::SpeedButton11Click() { RunDocumentButton(TDocumentButton::Import); }
 void TMain::Button1Click() {
     timed_->Run(TTimedFrame::Viewers::Keep, [this] {
         if (auto outcome = TBackupCommand(MyDump, MySQLConnection(cbConnection->currentIndex())).Run(cbConnection->currentIndex(), doTables | doData | doViews))

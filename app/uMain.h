@@ -18,6 +18,7 @@
 #include "app/Anchors.h"
 #include "app/ConnectionRow.h"
 #include "app/DBGrid.h"
+#include "app/DocumentCommands.h"
 #include "app/IniFile.h"
 #include "app/OpenDialog.h"
 #include "app/SpeedButtonPictures.h"
@@ -66,6 +67,9 @@ public:
 
     /// Replaces the open-file dialog of the panes' load buttons (tests answer it).
     void SetOpenDialog(std::unique_ptr<IOpenDialog> dialog) { OpenDialog = std::move(dialog); }
+
+    /// Replaces how the document buttons open a saved document (tests record it).
+    void SetDocumentOpener(std::unique_ptr<IDocumentOpener> opener) { DocumentOpener = std::move(opener); }
 
     /// The frame of every timed command.
     TTimedFrame& Timed() { return *timed_; }
@@ -135,6 +139,7 @@ public:
     TDataSource DataSource1;                   // what the grid and both viewers show
     TMyDump MyDump;                            // dump and restore; each button points it at its kind's connection
     std::unique_ptr<IOpenDialog> OpenDialog;  // open-file dialog, default extension "*.sql"
+    std::unique_ptr<IDocumentOpener> DocumentOpener;  // the desktop's opener of saved documents
 
     // Fields.
     QString path;  // current directory at creation, without a trailing separator
@@ -206,6 +211,8 @@ private:
     /// `field`, when the kind's query holds a record.
     void ShowViewer(TViewerWindow& viewer, int& field);
     void CenterOnDesktop();
+    /// A document button on the selected kind's query and the grid's selected column.
+    void RunDocumentButton(TDocumentButton button);
 
     TAnchorSet anchors_{DesignClientSize};
     std::unique_ptr<TTimedFrame> timed_;

@@ -518,9 +518,11 @@ void TBlobField::LoadFromFile(const std::string& path) {
 }
 
 void TBlobField::SaveToFile(const std::string& path) const {
+    // The content is read before the file is opened: opening truncates it, and a
+    // read that fails must not leave an earlier file emptied.
+    const std::string bytes = AsBytes();
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) DatabaseErrorFmt(SBlobFileOpen, {path});
-    std::string bytes = AsBytes();
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) DatabaseErrorFmt(SBlobFileOpen, {path});
 }

@@ -301,7 +301,8 @@ public:
 
     /// Replaces the content by the file's bytes (through a write stream).
     void LoadFromFile(const std::string& path);
-    /// Creates or overwrites the file with the content.
+    /// Creates or overwrites the file with the content, which is read first: a read
+    /// that fails leaves the file as it was.
     void SaveToFile(const std::string& path) const;
 
 protected:

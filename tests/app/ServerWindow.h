@@ -71,6 +71,23 @@ public:
     }
     void Exec(const std::string& sql) { conn_.ExecSQL(Utf8ToUtf16(sql)); }
     TMyConnection& Connection() { return conn_; }
+    /// The rows of a query as this connection sees them: rows joined by "|", columns
+    /// by ",", NULL as "NULL"; BLOBs as their bytes.
+    std::string Table(const std::string& sql) {
+        TMyQuery q(&conn_);
+        q.SetSQLText(Utf8ToUtf16(sql));
+        q.Open();
+        std::string out;
+        for (; !q.Eof(); q.Next()) {
+            if (!out.empty()) out += "|";
+            for (int i = 0; i < q.FieldCount(); ++i) {
+                const TField& f = q.Fields()[i];
+                if (i) out += ",";
+                out += f.IsNull() ? "NULL" : f.DataType() == ftBlob ? f.AsBytes() : Narrow(f.AsString());
+            }
+        }
+        return out;
+    }
 
 private:
     TMyConnection conn_{u"Admin"};
