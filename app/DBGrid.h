@@ -72,6 +72,7 @@ public:
     static constexpr char16_t DeleteQuestion[] = u"¿Eliminar el registro?";
 
     explicit TDBGrid(QWidget* parent);
+    using QTableView::edit;  // the public edit(index) next to the override below
 
     void SetDataSource(TDataSource* source) { model_->SetDataSource(source); }
     TGridModel& Model() { return *model_; }

@@ -370,5 +370,28 @@ TEST(DBMemoEdit, APendingEditIsWrittenBeforeTheBoxLetsGo) {
     EXPECT_FALSE(memo.isReadOnly());
 }
 
+// An empty result takes its first record with Down.
+TEST(GridEditEmpty, DownOnAnEmptyGridBeginsTheFirstRecord) {
+    VectorDataSet ds({{u"id", ftInteger}, {u"name", ftWideString, 20}});
+    TDataSource source;
+    source.SetDataSet(&ds);
+    TDBGrid grid(nullptr);
+    grid.SetDataSource(&source);
+    ds.Open();
+    grid.show();
+    ASSERT_EQ(grid.model()->rowCount(), 0);
+    QTest::keyClick(&grid, Qt::Key_Down);
+    ASSERT_EQ(ds.State(), dsInsert);
+    ASSERT_EQ(grid.model()->rowCount(), 1);
+    EXPECT_EQ(grid.currentIndex().row(), 0);
+    QTest::keyClicks(&grid, QStringLiteral("5"));
+    ASSERT_NE(grid.CellEditor(), nullptr);
+    QTest::keyClick(grid.CellEditor(), Qt::Key_Return);
+    EXPECT_EQ(ds.State(), dsBrowse);
+    ASSERT_EQ(ds.Rows.size(), 1u);
+    EXPECT_EQ(ds.StoredCell(0, 0).Int, 5);
+    EXPECT_EQ(grid.model()->rowCount(), 1);
+}
+
 }  // namespace
 }  // namespace brevant

@@ -2,7 +2,11 @@
 // tools/screenshot.sh. The window runs through its real handlers: the connection row
 // is filled in from BREVANT_TEST_HOST/PORT/USER/PASSWORD and the database named as
 // the first argument, connect is pressed, the query pane (the second argument) is run.
+// A fourth argument is typed into the second column of the second row, as an edit in
+// progress (the cell editor open, the record in edit state).
 // Prints "window <id>" once the window has painted, then runs until it is closed.
+#include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +41,15 @@ int main(int argc, char** argv) {
     main.Memo1->setPlainText(QString::fromUtf8(argc > 2 ? argv[2] : "SELECT * FROM film"));
     main.Memo2->setPlainText(QString::fromUtf8(argc > 3 ? argv[3] : ""));
     main.SpeedButton1->click();
+    if (argc > 4 && main.DBGrid1->model()->rowCount() > 1) {
+        main.DBGrid1->setFocus();
+        main.DBGrid1->setCurrentIndex(main.DBGrid1->model()->index(1, 1));
+        main.DBGrid1->edit(main.DBGrid1->currentIndex());
+        if (QLineEdit* editor = main.DBGrid1->CellEditor()) {
+            editor->selectAll();
+            QTest::keyClicks(editor, QString::fromUtf8(argv[4]));
+        }
+    }
     QTimer::singleShot(500, &main, [&main] {
         main.repaint();
         std::printf("window %llu\n", static_cast<unsigned long long>(main.winId()));

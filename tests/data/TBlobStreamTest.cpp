@@ -136,5 +136,42 @@ TEST_F(Blobs, ClearSetsNull) {
     EXPECT_EQ(ds.StoredCell(0, 1).Blob.Data, "");
 }
 
+/// A large object whose bytes cannot be read (a store that fails underneath).
+class UnreadableBlob : public TBlobContent {
+public:
+    std::uint64_t Size() const override { return 10; }
+    std::size_t Read(std::uint64_t, std::size_t, void*) const override { throw Exception(u"read failed"); }
+    void Write(std::uint64_t, std::size_t, const void*) override {}
+    void Truncate(std::uint64_t) override {}
+};
+
+class UnreadableDocs : public VectorDataSet {
+public:
+    using VectorDataSet::VectorDataSet;
+
+protected:
+    void GetFieldData(const TField& field, const std::uint8_t* buffer, TFieldValue& value) const override {
+        if (field.IsBlob()) value = TFieldValue::BlobValue(&broken_);
+        else VectorDataSet::GetFieldData(field, buffer, value);
+    }
+
+private:
+    mutable UnreadableBlob broken_;
+};
+
+// Saving reads the content before it opens the file: a read that fails leaves a
+// file written earlier as it was, instead of emptied.
+TEST(BlobSaveToFile, AFailedReadLeavesTheFileAsItWas) {
+    UnreadableDocs ds({{u"doc", ftBlob}});
+    ds.AddRow({"x"});
+    ds.Open();
+    const std::string path = ::testing::TempDir() + "/blob_keep" + std::to_string(::getpid());
+    std::ofstream(path, std::ios::binary) << "earlier export";
+    EXPECT_EQ(ErrorOf([&] { static_cast<TBlobField&>(ds.Fields()[0]).SaveToFile(path); }), "read failed");
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "earlier export");
+    std::remove(path.c_str());
+}
+
 }  // namespace
 }  // namespace brevant::test
