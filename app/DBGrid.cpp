@@ -187,8 +187,12 @@ void TDBGrid::DeleteRecord() {
     if (!ds || (ds->State() != dsInsert && !ds->HasCurrentRecord())) return;
     if (!ds->CanModify()) DatabaseError(SDataSetReadOnly);
     CloseEditor();
+    // The question takes the focus away, which may drop a new record meanwhile: what
+    // is deleted is decided before asking, never a stored record in its place.
+    const bool inserting = ds->State() == dsInsert;
     if (!confirmation_->Ask(QString::fromUtf16(DeleteQuestion))) return;
-    ds->Delete();
+    if (inserting) ds->Cancel();
+    else ds->Delete();
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent* e) {

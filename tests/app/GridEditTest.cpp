@@ -28,6 +28,19 @@ public:
     }
 };
 
+/// A question box that takes the focus, as a real one does, and agrees.
+class FocusTakingConfirmation : public IConfirmation {
+public:
+    explicit FocusTakingConfirmation(QWidget& box) : box_(box) {}
+    bool Ask(const QString&) override {
+        box_.setFocus();
+        return true;
+    }
+
+private:
+    QWidget& box_;
+};
+
 /// A shown window holding a grid on four rows (id, name, code read-only, note BLOB)
 /// and a line edit to move the focus to.
 class GridEdit : public ::testing::Test {
@@ -324,6 +337,19 @@ TEST_F(GridEdit, CtrlDeleteAsksAndDeletes) {
     Key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(ds.State(), dsBrowse);
     EXPECT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(ds.Rows.size(), 3u);
+    // Also when the question took the focus and the empty record went meanwhile.
+    Key(Qt::Key_Insert);
+    ASSERT_EQ(ds.State(), dsInsert);
+    grid->SetConfirmation(std::make_unique<FocusTakingConfirmation>(*elsewhere));
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(ds.Rows.size(), 3u);
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    grid->setFocus();
+    auto answering = std::make_unique<AnsweringConfirmation>();
+    confirmation = answering.get();
+    grid->SetConfirmation(std::move(answering));
 
     // A dataset that cannot be modified is not asked about.
     const int asked = confirmation->asked.size();
