@@ -1,7 +1,10 @@
 #pragma once
 // The four backup and restore buttons as commands: each points the window's dump at
 // the kind's connection, runs it and returns what panels 0 and 1 show; nullopt when
-// the kind has no dump here (the run is then only the frame).
+// the kind has no dump here (the run is then only the frame). With a progress display
+// the run shows its table or statement and can be cancelled there: a cancelled
+// backup keeps the previous file, a cancelled restore stops after the statement that
+// is running; either ends with "Comando cancelado.".
 
 #include <functional>
 #include <optional>
@@ -15,7 +18,9 @@
 namespace brevant {
 
 class IOpenDialog;
+class IProgress;
 class TCustomMyConnection;
+class TDataSet;
 class TMyDump;
 
 /// A table or database name as one file-name part: "/" and NUL (which would leave
@@ -28,25 +33,34 @@ std::string FileNamePart(UStringView name);
 /// emptied first, so that the whole database is written.
 class TBackupCommand {
 public:
-    TBackupCommand(TMyDump& dump, TCustomMyConnection& myConn) : dump_(dump), myConn_(myConn) {}
+    TBackupCommand(TMyDump& dump, TCustomMyConnection& myConn, IProgress* progress = nullptr)
+        : dump_(dump), myConn_(myConn), progress_(progress) {}
     std::optional<StatusText::TOutcome> Run(int kind, TMyDumpObjects objects);
 
 private:
     TMyDump& dump_;
     TCustomMyConnection& myConn_;
+    IProgress* progress_;
 };
 
-/// "Backup Tablas": one file per listed table in the folder named after the
-/// database. Every table is tried; a failed one is reported when the run ends.
+/// "Backup Tablas": one file per row of the listing, in the folder named after the
+/// database. The listing is walked from its first row (its current record moves, so
+/// whatever follows it sees each step); a listing that is not open fails there and
+/// the error goes to the caller. Every table is tried; a failed one shows its failure
+/// through `ShowFailure` at once and again when the run ends.
 class TBackupTablesCommand {
 public:
-    TBackupTablesCommand(TMyDump& dump, TCustomMyConnection& myConn) : dump_(dump), myConn_(myConn) {}
-    /// `tables`: the listing's first column, row by row.
-    std::optional<StatusText::TOutcome> Run(int kind, const std::vector<UString>& tables);
+    TBackupTablesCommand(TMyDump& dump, TCustomMyConnection& myConn, IProgress* progress = nullptr)
+        : dump_(dump), myConn_(myConn), progress_(progress) {}
+    /// `listing`: the table names in its first field, row by row.
+    std::optional<StatusText::TOutcome> Run(int kind, TDataSet& listing);
+
+    std::function<void(const StatusText::TOutcome&)> ShowFailure;
 
 private:
     TMyDump& dump_;
     TCustomMyConnection& myConn_;
+    IProgress* progress_;
 };
 
 /// "Restaura": the file the user picks, run statement by statement. A failing
@@ -54,14 +68,15 @@ private:
 /// the run then ends with the failure text.
 class TRestoreCommand {
 public:
-    TRestoreCommand(TMyDump& dump, TCustomMyConnection& myConn, IOpenDialog& dialog)
-        : dump_(dump), myConn_(myConn), dialog_(dialog) {}
+    TRestoreCommand(TMyDump& dump, TCustomMyConnection& myConn, IOpenDialog& dialog, IProgress* progress = nullptr)
+        : dump_(dump), myConn_(myConn), dialog_(dialog), progress_(progress) {}
     std::optional<StatusText::TOutcome> Run(int kind);
 
 private:
     TMyDump& dump_;
     TCustomMyConnection& myConn_;
     IOpenDialog& dialog_;
+    IProgress* progress_;
 };
 
 }  // namespace brevant

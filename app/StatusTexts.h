@@ -13,6 +13,8 @@ inline constexpr char16_t QueryOk[] = u"Sentencia ejecutada correctamente.";
 inline constexpr char16_t QueryFailed[] = u"Error en sentencia.";
 inline constexpr char16_t CommandOk[] = u"Comando ejecutado correctamente.";
 inline constexpr char16_t CommandFailed[] = u"Error en comando.";
+/// A backup or restore the user cancelled in its progress dialog.
+inline constexpr char16_t CommandCancelled[] = u"Comando cancelado.";
 
 /// "Registros afectados " N ".".
 inline QString RowsAffected(long long rows) {
@@ -39,6 +41,8 @@ inline QString RecordsTotal(long long count) {
 struct TOutcome {
     QString panel0;
     QString panel1;
+    /// Panel 1 is left as it stands (the backups' success writes only panel 0).
+    bool keepPanel1 = false;
 };
 
 /// "Tiempo invertido " S " segundos.", S in decimal without separators.

@@ -133,6 +133,7 @@ void TMain::CreateControls() {
     Button2 = button("Button2", u"Restaura", QRect(760, 181, 113, 29), &TMain::Button2Click);
     Button3 = button("Button3", u"Backup Estructura", QRect(392, 181, 134, 29), &TMain::Button3Click);
     Button4 = button("Button4", u"Backup Tablas", QRect(646, 181, 108, 29), &TMain::Button4Click);
+    Progress = new TProgressDialog(this);
 
     DBGrid1 = new TDBGrid(this);
     DBGrid1->SetDataSource(&DataSource1);
@@ -293,7 +294,7 @@ void TMain::SpeedButton2Click() {
 
 void TMain::Show(const StatusText::TOutcome& outcome) {
     StatusBar1->SetPanelText(0, outcome.panel0);
-    StatusBar1->SetPanelText(1, outcome.panel1);
+    if (!outcome.keepPanel1) StatusBar1->SetPanelText(1, outcome.panel1);
 }
 
 void TMain::LoadPane(QPlainTextEdit& pane) {
@@ -326,19 +327,21 @@ void TMain::SpeedButton10Click() { RunDocumentButton(TDocumentButton::Export); }
 void TMain::SpeedButton11Click() { RunDocumentButton(TDocumentButton::Import); }
 void TMain::Button1Click() {
     timed_->Run(TTimedFrame::Viewers::Keep, [this] {
-        if (auto outcome = TBackupCommand(MyDump, MySQLConnection(cbConnection->currentIndex())).Run(cbConnection->currentIndex(), doTables | doData | doViews))
+        const int kind = cbConnection->currentIndex();
+        if (auto outcome = TBackupCommand(MyDump, MySQLConnection(kind), Progress).Run(kind, doTables | doData | doViews))
             Show(*outcome);
     });
 }
 void TMain::Button2Click() {
     timed_->Run(TTimedFrame::Viewers::Keep, [this] {
-        if (auto outcome = TRestoreCommand(MyDump, MySQLConnection(cbConnection->currentIndex()), *OpenDialog).Run(cbConnection->currentIndex()))
-            Show(*outcome);
+        const int kind = cbConnection->currentIndex();
+        if (auto outcome = TRestoreCommand(MyDump, MySQLConnection(kind), *OpenDialog, Progress).Run(kind)) Show(*outcome);
     });
 }
 void TMain::Button3Click() {
     timed_->Run(TTimedFrame::Viewers::Keep, [this] {
-        if (auto outcome = TBackupCommand(MyDump, MySQLConnection(cbConnection->currentIndex())).Run(cbConnection->currentIndex(), doTables | doViews))
+        const int kind = cbConnection->currentIndex();
+        if (auto outcome = TBackupCommand(MyDump, MySQLConnection(kind), Progress).Run(kind, doTables | doViews))
             Show(*outcome);
     });
 }
@@ -347,12 +350,10 @@ void TMain::Button4Click() {
         Memo1->setPlainText(QStringLiteral("Show tables;"));
         SpeedButton1Click();  // the query pane's run, nested: the listing
         const int kind = cbConnection->currentIndex();
-        std::vector<UString> tables;
-        if (kind == ckMySQL || kind == ckMySQLEmbedded) {
-            MyDump.SetConnection(&MySQLConnection(kind));
-            tables = MyDump.GetTableNames();
-        }
-        if (auto outcome = TBackupTablesCommand(MyDump, MySQLConnection(kind)).Run(kind, tables)) Show(*outcome);
+        // Walks the listing itself, so panel 1 follows its rows as they are backed up.
+        TBackupTablesCommand command(MyDump, MySQLConnection(kind), Progress);
+        command.ShowFailure = [this](const StatusText::TOutcome& outcome) { Show(outcome); };
+        if (auto outcome = command.Run(kind, MyQuery)) Show(*outcome);
     });
 }
 void TMain::DBGrid1DblClick() { ShowViewer(*frmMemo_, column); }

@@ -21,6 +21,7 @@
 #include "app/DocumentCommands.h"
 #include "app/IniFile.h"
 #include "app/OpenDialog.h"
+#include "app/ProgressDialog.h"
 #include "app/SpeedButtonPictures.h"
 #include "app/StatusPanels.h"
 #include "app/StatusTexts.h"
@@ -116,6 +117,7 @@ public:
     QPushButton* Button2 = nullptr;  // "Restaura"
     QPushButton* Button3 = nullptr;  // "Backup Estructura"
     QPushButton* Button4 = nullptr;  // "Backup Tablas"
+    TProgressDialog* Progress = nullptr;  // shown while a backup or restore runs
 
     // Result grid, viewers and documents.
     TDBGrid* DBGrid1 = nullptr;            // shows DataSource1's dataset

@@ -64,6 +64,7 @@ void TDADump::RunRestore(TDAScript& script, std::int64_t size) {
     script.SetConnection(FConnection);
     script.Debug = Debug;
     script.OnError = OnError;
+    script.BeforeExecute = BeforeExecute;
     script.NoPreconnect = true;
     FRestoreStopped = false;
     // Opened once for the whole run: a server that cannot be reached fails the

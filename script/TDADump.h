@@ -35,6 +35,8 @@ public:
 
     /// Handed to the script runner: what a failing statement does.
     TDAScript::TOnErrorEvent OnError;
+    /// Handed to the script runner: called with each statement before it runs.
+    TDAScript::TBeforeStatementExecuteEvent BeforeExecute;
     TDumpProgressEvent OnRestoreProgress;
 
     void RestoreFromFile(const std::string& fileName);

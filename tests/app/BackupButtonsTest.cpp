@@ -3,6 +3,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
 
 #include "ServerWindow.h"
 #include "app/BackupCommands.h"
@@ -21,6 +24,31 @@ using test::WorkingDir;
 constexpr char kDb[] = "brevant_app_backup";
 
 std::string Panel0(TMain& main) { return Status(main)[0]; }
+std::string Panel1(TMain& main) { return Status(main)[1]; }
+
+/// Presses the progress dialog's Cancel from inside the run, as soon as the label
+/// shows `when` (the event loop turns from the progress callbacks).
+class CancelWhen {
+public:
+    CancelWhen(TMain& main, QString when) : main_(main), when_(std::move(when)) {
+        main.Progress->ShowDelayMs = 0;
+        main.Progress->UpdateIntervalMs = 0;
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (main_.Progress->isVisible() && main_.Progress->Label->text().contains(when_)) {
+                main_.Progress->CancelButton->click();
+                timer_.stop();
+                pressed = true;
+            }
+        });
+        timer_.start(0);
+    }
+    bool pressed = false;
+
+private:
+    TMain& main_;
+    QString when_;
+    QTimer timer_;
+};
 
 class BackupButtons : public ::testing::Test {
 protected:
@@ -74,6 +102,10 @@ TEST_F(BackupButtons, BackupStructureTablesAndBackupAgain) {
 
     main->Button4->click();
     EXPECT_EQ(Panel0(*main), "Comando ejecutado correctamente.");
+    // The listing was walked to its last row: panel 1 follows it, not the listing
+    // run's own "Registros: 1/3.".
+    EXPECT_EQ(Panel1(*main), "Registros: 3/3.");
+    EXPECT_EQ(main->MyQuery.RecNo(), 3);
     EXPECT_EQ(main->Memo1->toPlainText(), "Show tables;");
     QStringList files = QDir(dir.Path() + "/brevant_app_backup").entryList(QDir::Files, QDir::Name);
     EXPECT_EQ(files, (QStringList{"`order`.sql", "`x%2Fy`.sql", "a.sql"}));
@@ -119,6 +151,88 @@ TEST_F(BackupButtons, RestoreReportsEachFailureRunsTheRestAndEndsWithTheFailureT
     UString rows;
     for (const UString& line : main->MyDump.SQL().Lines()) rows += line;
     EXPECT_NE(rows.find(u" (1), (1), (2), (3), (6);"), UString::npos) << Narrow(rows);
+    admin.Exec(std::string("DROP DATABASE ") + kDb);
+}
+
+TEST_F(BackupButtons, TablesWhoseListingFailsEscapeToTheErrorReport) {
+    BREVANT_REQUIRE_SERVER(server);
+    WorkingDir dir;
+    auto main = CreateMain();
+    FillRow(*main, server, kDb);
+    main->edPort->setText("1");  // nothing listens there
+    CapturedReports reports;
+    main->Button4->click();
+    EXPECT_EQ(reports.Texts().size(), 1);
+    EXPECT_EQ(Panel0(*main), "Error en sentencia.");
+    EXPECT_TRUE(QDir(dir.Path() + "/brevant_app_backup").entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(BackupButtons, CancelDuringALongBackupKeepsTheOldFile) {
+    BREVANT_REQUIRE_SERVER(server);
+    Admin admin(server);
+    Prepare(admin);
+    admin.Exec("CREATE TABLE big (n INT, s VARCHAR(60))");
+    admin.Exec("INSERT INTO big SELECT seq, REPEAT('x', 60) FROM seq_1_to_5000");
+    WorkingDir dir;
+    auto main = CreateMain();
+    FillRow(*main, server, kDb);
+    main->sbutConnect->click();
+    const std::string file = dir.File("brevant_app_backup.sql");
+    test::WriteBytes(file, "the last good backup");
+
+    {
+        CancelWhen cancel(*main, "big");
+        main->Button1->click();
+        EXPECT_TRUE(cancel.pressed);
+    }
+    EXPECT_EQ(Panel0(*main), "Comando cancelado.");
+    EXPECT_EQ(Panel1(*main), "");
+    EXPECT_EQ(test::ReadBytes(file), "the last good backup");
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{"brevant_app_backup.sql"});  // no leftovers
+    EXPECT_FALSE(main->Progress->isVisible());
+
+    // "Backup Tablas" stops at the cancelled table: the tables before it are written.
+    {
+        CancelWhen cancel(*main, "big");
+        main->Button4->click();
+        EXPECT_TRUE(cancel.pressed);
+    }
+    EXPECT_EQ(Panel0(*main), "Comando cancelado.");
+    EXPECT_EQ(QDir(dir.Path() + "/brevant_app_backup").entryList(QDir::Files), QStringList{"a.sql"});
+
+    // The next run is not cancelled by the last one.
+    main->Button1->click();
+    EXPECT_EQ(Panel0(*main), "Comando ejecutado correctamente.");
+    EXPECT_NE(test::ReadBytes(file), "the last good backup");
+    admin.Exec(std::string("DROP DATABASE ") + kDb);
+}
+
+TEST_F(BackupButtons, CancelDuringARestoreStopsAfterTheRunningStatement) {
+    BREVANT_REQUIRE_SERVER(server);
+    Admin admin(server);
+    Prepare(admin);
+    admin.Exec("CREATE TABLE r (n INT)");
+    WorkingDir dir;
+    auto main = CreateMain();
+    FillRow(*main, server, kDb);
+    main->sbutConnect->click();
+    auto& dialog = AnswerDialogs(*main);
+    const std::string file = dir.File("script.sql");
+    std::string script;
+    for (int i = 1; i <= 5; ++i) script += "INSERT INTO r VALUES (" + std::to_string(i) + ");\n";
+    test::WriteBytes(file, script);
+    dialog.answer = QString::fromStdString(file);
+    {
+        // The label shows the statement that ran last.
+        CancelWhen cancel(*main, "VALUES (2)");
+        main->Button2->click();
+        EXPECT_TRUE(cancel.pressed);
+    }
+    EXPECT_EQ(Panel0(*main), "Comando cancelado.");
+    EXPECT_FALSE(main->Progress->isVisible());
+    main->Memo1->setPlainText("SELECT n FROM r ORDER BY n");
+    main->SpeedButton1->click();
+    EXPECT_EQ(main->MyQuery.RecordCount(), 2);
     admin.Exec(std::string("DROP DATABASE ") + kDb);
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,55 @@ struct ReportedErrors {
     }
     ~ReportedErrors() { SetApplicationErrorHandler(previous); }
 };
+
+/// A script of `blocks` copies of `block`, made as it is read (nothing of it is held
+/// beyond one read buffer), seekable so that the restore can learn its size.
+class RepeatedScript : public std::streambuf {
+public:
+    RepeatedScript(std::string block, std::int64_t blocks)
+        : block_(std::move(block)), size_(static_cast<std::int64_t>(block_.size()) * blocks) {}
+
+protected:
+    int_type underflow() override {
+        if (pos_ >= size_) return traits_type::eof();
+        const std::int64_t n = std::min<std::int64_t>(static_cast<std::int64_t>(sizeof buf_), size_ - pos_);
+        const std::size_t b = block_.size();
+        for (std::int64_t i = 0; i < n;) {
+            const std::size_t at = static_cast<std::size_t>((pos_ + i) % static_cast<std::int64_t>(b));
+            const std::size_t take = std::min<std::size_t>(b - at, static_cast<std::size_t>(n - i));
+            std::copy_n(block_.data() + at, take, buf_ + i);
+            i += static_cast<std::int64_t>(take);
+        }
+        setg(buf_, buf_, buf_ + n);
+        pos_ += n;
+        return traits_type::to_int_type(buf_[0]);
+    }
+    pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode) override {
+        const std::int64_t here = pos_ - (egptr() - gptr());
+        const std::int64_t to = dir == std::ios_base::beg ? off : dir == std::ios_base::cur ? here + off : size_ + off;
+        if (to < 0 || to > size_) return pos_type(off_type(-1));
+        pos_ = to;
+        setg(nullptr, nullptr, nullptr);
+        return pos_type(to);
+    }
+    pos_type seekpos(pos_type pos, std::ios_base::openmode which) override {
+        return seekoff(off_type(pos), std::ios_base::beg, which);
+    }
+
+private:
+    std::string block_;
+    std::int64_t size_;
+    std::int64_t pos_ = 0;
+    char buf_[1 << 16];
+};
+
+/// The process's resident memory now, in bytes.
+std::int64_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::int64_t pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * 4096;
+}
 
 class RestoreTest : public ::testing::Test {
 protected:
@@ -321,6 +371,31 @@ TEST_F(RestoreTest, BreakEndsAfterTheRunningStatementAndProgressRisesToTheEnd) {
     EXPECT_EQ(progress.size(), 3u);
     EXPECT_LT(progress.back(), 100);
     EXPECT_EQ(Query("SELECT GROUP_CONCAT(n ORDER BY n) FROM seq"), "1,2");
+}
+
+TEST_F(RestoreTest, A200MegabyteScriptRestoresInConstantMemory) {
+    BREVANT_REQUIRE_SERVER(server);
+    Open(server);
+    // Each 64 KB block: a long comment line, then a statement. Held whole, the text
+    // would take 400 MB as UTF-16; streamed, only a block or two is in memory.
+    const std::string statement = "DO 1;\n";
+    const std::string block = "-- " + std::string(65536 - 4 - statement.size(), 'x') + "\n" + statement;
+    const std::int64_t blocks = 200 * 16;
+    RepeatedScript script(block, blocks);
+    std::istream in(&script);
+    std::int64_t statements = 0, baseline = 0, peak = 0;
+    dump.BeforeExecute = [&](TDAScript&, UString&, bool&) {
+        // Measured once the first blocks have settled the buffers.
+        if (++statements == 64) baseline = ResidentBytes();
+        if (statements > 64 && statements % 16 == 0) peak = std::max(peak, ResidentBytes());
+    };
+    int last = 0;
+    dump.OnRestoreProgress = [&](TDADump&, int percent) { last = percent; };
+    dump.RestoreFromStream(in);
+    EXPECT_EQ(statements, blocks);
+    EXPECT_EQ(last, 100);
+    EXPECT_FALSE(dump.RestoreStopped());
+    EXPECT_LT(peak - baseline, 16 << 20) << "baseline " << baseline << " peak " << peak;
 }
 
 TEST_F(RestoreTest, UnreachableServerFailsOnce) {
