@@ -26,23 +26,24 @@ UString Decimal(int n) {
 }
 
 /// Shows the dump's progress while a backup runs and breaks it when the user asks;
-/// `cancelled` tells afterwards whether the failure that followed was the user's.
+/// `cancelled` tells afterwards whether the failure that followed was the user's. A
+/// handler already on the dump still hears every step.
 class TBackupProgress {
 public:
-    TBackupProgress(TMyDump& dump, IProgress* progress) : dump_(dump), saved_(std::move(dump.OnBackupProgress)) {
-        dump_.OnBackupProgress = nullptr;
+    TBackupProgress(TMyDump& dump, IProgress* progress) : dump_(dump), saved_(dump.OnBackupProgress) {
         if (!progress) return;
         dump_.OnBackupProgress = [this, progress](TMyDump& sender, const UString& name, int num, int count, int percent) {
+            if (saved_) saved_(sender, name, num, count, percent);
             // Overall: the objects done plus this one's share.
             const int overall = count > 0 ? ((num - 1) * 100 + percent) / count : percent;
-            UString what = u"Tabla " + Decimal(num) + u" de " + Decimal(count) + u": " + name;
+            const UString what = u"Tabla " + Decimal(num) + u" de " + Decimal(count) + u": " + name;
             if (progress->Step(what, overall) && !cancelled) {
                 cancelled = true;
                 sender.BreakBackup();
             }
         };
     }
-    ~TBackupProgress() { dump_.OnBackupProgress = std::move(saved_); }
+    ~TBackupProgress() { dump_.OnBackupProgress = saved_; }
     TBackupProgress(const TBackupProgress&) = delete;
     TBackupProgress& operator=(const TBackupProgress&) = delete;
 

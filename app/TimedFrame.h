@@ -34,9 +34,13 @@ public:
     bool Guard(const std::function<void()>& call, const QString& failureText);
 
 private:
+    void ShowHourglass();
+    void ShowDefaultCursor();
+
     TStatusPanels& status_;
     std::function<void()> closeViewers_;
     TickSource ticks_;
+    bool hourglass_ = false;  // this frame's wait cursor is shown
 };
 
 }  // namespace brevant

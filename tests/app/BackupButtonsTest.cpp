@@ -1,6 +1,10 @@
 // The four backup and restore buttons on "MySQL" against the real server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -100,7 +104,16 @@ TEST_F(BackupButtons, BackupStructureTablesAndBackupAgain) {
     EXPECT_TRUE(structure.contains("CREATE TABLE `order`"));
     EXPECT_FALSE(structure.contains("INSERT"));
 
+    // The listing's nested run put the default cursor back: the tables are written
+    // without the hourglass, while a full backup shows it.
+    std::vector<bool> hourglass;
+    main->MyDump.OnBackupProgress = [&](TMyDump&, const UString&, int, int, int) {
+        hourglass.push_back(QApplication::overrideCursor() != nullptr);
+    };
     main->Button4->click();
+    EXPECT_FALSE(hourglass.empty());
+    EXPECT_EQ(std::count(hourglass.begin(), hourglass.end(), true), 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(Panel0(*main), "Comando ejecutado correctamente.");
     // The listing was walked to its last row: panel 1 follows it, not the listing
     // run's own "Registros: 1/3.".
@@ -111,7 +124,11 @@ TEST_F(BackupButtons, BackupStructureTablesAndBackupAgain) {
     EXPECT_EQ(files, (QStringList{"`order`.sql", "`x%2Fy`.sql", "a.sql"}));
 
     // The table list the per-table run left behind does not shrink the next backup.
+    hourglass.clear();
     main->Button1->click();
+    EXPECT_FALSE(hourglass.empty());
+    EXPECT_EQ(std::count(hourglass.begin(), hourglass.end(), false), 0);
+    main->MyDump.OnBackupProgress = nullptr;
     text = test::ReadBytes(file);
     const QString again = QString::fromUtf16(reinterpret_cast<const char16_t*>(text.data() + 2), (text.size() - 2) / 2);
     EXPECT_TRUE(again.contains("CREATE TABLE `a`"));

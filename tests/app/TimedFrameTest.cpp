@@ -64,6 +64,20 @@ TEST_F(TimedFrameTest, HourglassDuringTheWorkOnly) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(TimedFrameTest, ANestedRunPutsTheDefaultCursorBackForTheRestOfTheOuterRun) {
+    clock = Clock{{0, 0, 0, 0}};
+    const QCursor* during = nullptr;
+    const QCursor* after = reinterpret_cast<const QCursor*>(1);
+    frame.Run(TTimedFrame::Viewers::Keep, [&] {
+        frame.Run(TTimedFrame::Viewers::Keep, [&] { during = QApplication::overrideCursor(); });
+        after = QApplication::overrideCursor();
+    });
+    ASSERT_NE(during, nullptr);
+    EXPECT_EQ(during->shape(), Qt::WaitCursor);
+    EXPECT_EQ(after, nullptr);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(TimedFrameTest, AnErrorThatEscapesSkipsTheTimeAndRestoresTheCursor) {
     clock = Clock{{0, 5000}};
     status->SetPanelText(2, QStringLiteral("before"));
