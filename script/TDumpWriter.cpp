@@ -1,8 +1,29 @@
 #include "script/TDumpWriter.h"
 
+#include <bit>
+#include <cstring>
+
 #include "core/Errors.h"
 
 namespace brevant {
+namespace {
+
+/// Appends UTF-16 code units as little-endian bytes.
+void AppendUtf16Le(std::string& out, const char16_t* units, std::size_t n) {
+    const std::size_t at = out.size();
+    out.resize(at + 2 * n);
+    char* p = out.data() + at;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, units, 2 * n);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) {
+            *p++ = static_cast<char>(units[i] & 0xFF);
+            *p++ = static_cast<char>(units[i] >> 8);
+        }
+    }
+}
+
+}  // namespace
 
 TDumpWriter::TDumpWriter(std::ostream& stream, TParserEncoding encoding) : FStream(&stream), FEncoding(encoding) {
     if (encoding == peUtf16) FBuffer = "\xFF\xFE";
@@ -15,12 +36,7 @@ TDumpWriter::~TDumpWriter() = default;
 
 void TDumpWriter::Put(UStringView text) {
     switch (FEncoding) {
-        case peUtf16:
-            for (char16_t c : text) {
-                FBuffer += static_cast<char>(c & 0xFF);
-                FBuffer += static_cast<char>(c >> 8);
-            }
-            break;
+        case peUtf16: AppendUtf16Le(FBuffer, text.data(), text.size()); break;
         case peUtf8: FBuffer += Utf16ToUtf8(text); break;
         case peAnsi: FBuffer += Utf16ToAnsi(text); break;
     }
@@ -63,9 +79,23 @@ void TDumpWriter::WriteRowLine(std::string_view bytes) {
         return;
     }
     if (FEncoding == peUtf16) {
-        FWide = Utf8ToUtf16(bytes);
-        Put(FWide);
-        Put(u"\r\n");
+        // Rows are mostly ASCII: each byte widens to a unit and its zero byte; from
+        // the first other byte on, the rest of the line is decoded as UTF-8.
+        std::size_t ascii = 0;
+        const std::size_t at = FBuffer.size();
+        FBuffer.resize(at + 2 * bytes.size() + 4);
+        char* p = FBuffer.data() + at;
+        for (; ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80; ++ascii) {
+            *p++ = bytes[ascii];
+            *p++ = 0;
+        }
+        FBuffer.resize(at + 2 * ascii);
+        if (ascii < bytes.size()) {
+            FWide.resize(bytes.size() - ascii);
+            FWide.resize(Utf8ToUtf16(bytes.substr(ascii), FWide.data()));
+            AppendUtf16Le(FBuffer, FWide.data(), FWide.size());
+        }
+        FBuffer.append("\r\0\n\0", 4);
     } else {
         FBuffer.append(bytes);
         FBuffer += "\r\n";
