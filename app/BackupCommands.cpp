@@ -139,21 +139,26 @@ std::optional<StatusText::TOutcome> TRestoreCommand::Run(int kind) {
     // Each failing statement is still shown by the error report (the action stays
     // eaException) and the rest of the script runs.
     dump_.OnError = [&failures](TDAScript&, const std::exception&, const UString&, TErrorAction&) { ++failures; };
+    // Handlers already on the dump still hear every statement and step.
+    const TDAScript::TBeforeStatementExecuteEvent savedBefore = dump_.BeforeExecute;
+    const TDADump::TDumpProgressEvent savedProgress = dump_.OnRestoreProgress;
     if (progress_) {
-        dump_.BeforeExecute = [&statement](TDAScript&, UString& sql, bool&) {
+        dump_.BeforeExecute = [&statement, &savedBefore](TDAScript& sender, UString& sql, bool& omit) {
+            if (savedBefore) savedBefore(sender, sql, omit);
             statement.assign(sql, 0, std::min<std::size_t>(sql.size(), 200));
         };
-        dump_.OnRestoreProgress = [this, &statement, &cancelled](TDADump& sender, int percent) {
+        dump_.OnRestoreProgress = [this, &statement, &cancelled, &savedProgress](TDADump& sender, int percent) {
+            if (savedProgress) savedProgress(sender, percent);
             if (progress_->Step(statement, percent) && !cancelled) {
                 cancelled = true;
                 sender.BreakRestore();
             }
         };
     }
-    const ScopeExit reset([this] {
+    const ScopeExit reset([&] {
         dump_.OnError = nullptr;
-        dump_.BeforeExecute = nullptr;
-        if (progress_) dump_.OnRestoreProgress = nullptr;
+        dump_.BeforeExecute = savedBefore;
+        dump_.OnRestoreProgress = savedProgress;
     });
     const TProgressRun run(progress_, QStringLiteral(u"Restaura"));
     try {
