@@ -9,6 +9,13 @@
 # writes them raw. The size is therefore also taken against mariadb-dump --hex-blob
 # (once, untimed), and that is the size the last line weighs.
 . "$here/fetch/tables.sh"
+# A second argument "sakila" takes the sakila sample database instead (loaded once).
+if [ "${2:-}" = sakila ]; then
+  db=sakila
+  if [ -z "$("${client[@]}" -N -e "SHOW DATABASES LIKE 'sakila'")" ]; then
+    cat "$BREVANT_TESTDATA/sakila/sakila-schema.sql" "$BREVANT_TESTDATA/sakila/sakila-data.sql" | "${client[@]}"
+  fi
+fi
 exe=$BREVANT_BENCH_BUILD/bench/dump/bench_dump
 rounds=${1:-3}
 work=$BREVANT_BENCH_BUILD/bench-dump

@@ -5,6 +5,13 @@
 # restore it into a fresh database, in processes of their own; medians of the rounds.
 # Targets: wall at most 1.05x, client CPU at most 1.0x; peak resident memory printed.
 . "$here/fetch/tables.sh"
+# A second argument "sakila" takes the sakila sample database instead (loaded once).
+if [ "${2:-}" = sakila ]; then
+  db=sakila
+  if [ -z "$("${client[@]}" -N -e "SHOW DATABASES LIKE 'sakila'")" ]; then
+    cat "$BREVANT_TESTDATA/sakila/sakila-schema.sql" "$BREVANT_TESTDATA/sakila/sakila-data.sql" | "${client[@]}"
+  fi
+fi
 exe=$BREVANT_BENCH_BUILD/bench/restore/bench_restore
 rounds=${1:-3}
 work=$BREVANT_BENCH_BUILD/bench-restore
@@ -29,11 +36,11 @@ for ((r = 0; r < rounds; r++)); do
   read -r e u s m <"$work/peer.time"
   peer_s+=("$e") peer_cpu+=("$(awk -v u="$u" -v s="$s" 'BEGIN {print u + s}')") peer_rss+=("$m")
 done
-rows=$("${client[@]}" -N -e "SELECT COUNT(*) FROM $target.fetch_mixed")
+tables=$("${client[@]}" -N -e "SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = '$target'")
 "${client[@]}" -e "DROP DATABASE IF EXISTS $target"
 os=$(median "${our_s[@]}") oc=$(median "${our_cpu[@]}") orss=$(median "${our_rss[@]}") obase=$(median "${our_base[@]}")
 ps=$(median "${peer_s[@]}") pc=$(median "${peer_cpu[@]}") prss=$(median "${peer_rss[@]}")
-echo "file $(wc -c <"$work/$db.sql") bytes (UTF-16), fetch_mixed rows after the last restore: $rows (medians of $rounds rounds)"
+echo "file $(wc -c <"$work/$db.sql") bytes (UTF-16), tables and views after the last restore: $tables (medians of $rounds rounds)"
 echo "brevant: $os s wall, $oc s cpu, peak resident $((orss / 1024)) MB ($((obase / 1024)) MB window before the restore)"
 echo "mariadb: $ps s wall, $pc s cpu, peak resident $((prss / 1024)) MB"
 awk -v os="$os" -v ps="$ps" -v oc="$oc" -v pc="$pc" 'BEGIN {
