@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 
@@ -170,6 +172,51 @@ TEST_F(EmbeddedWindow, PanesAndBackupRunOnTheEmbeddedServer) {
     const std::string dump = test::ReadBytes(root + "/embwin.sql");
     EXPECT_NE(dump.find("CREATE TABLE"), std::string::npos);
     EXPECT_NE(dump.find("'tercera'"), std::string::npos) << dump;
+}
+
+// What a new user does on the embedded server: a query, a cell edited in the grid
+// and posted, a backup, a later change, and the restore bringing the edit back.
+TEST_F(EmbeddedWindow, EditBackUpAndRestoreOnTheEmbeddedServer) {
+    Connect("");
+    ASSERT_TRUE(main->MyEmbConn.Connected());
+    for (const char* sql : {"CREATE DATABASE embedit", "CREATE TABLE embedit.t (id INT PRIMARY KEY, name VARCHAR(20))",
+                            "INSERT INTO embedit.t VALUES (1, 'uno'), (2, 'dos')"}) {
+        RunPane(*main->Memo2, *main->SpeedButton2, sql);
+        ASSERT_EQ(Status(*main)[0], "Comando ejecutado correctamente.") << sql;
+    }
+    Connect("embedit");
+    ASSERT_EQ(Status(*main)[0], "Conexión exitosa.");
+    const auto names = [&] {
+        RunPane(*main->Memo1, *main->SpeedButton1, "SELECT id, name FROM t ORDER BY id");
+        EXPECT_EQ(Status(*main)[0], "Sentencia ejecutada correctamente.");
+        std::string out;
+        for (int row = 0; row < main->DBGrid1->model()->rowCount(); ++row)
+            out += main->DBGrid1->model()->index(row, 1).data().toString().toStdString() + ";";
+        return out;
+    };
+    ASSERT_EQ(names(), "uno;dos;");
+
+    TDBGrid* grid = main->DBGrid1;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    QTest::keyClick(grid, Qt::Key_F2);
+    ASSERT_NE(grid->CellEditor(), nullptr);
+    grid->CellEditor()->selectAll();
+    grid->CellEditor()->insert(QStringLiteral("dós editado"));  // typed as one input
+    QTest::keyClick(grid->CellEditor(), Qt::Key_Return);
+    EXPECT_EQ(main->MyQuery.State(), dsBrowse);
+    EXPECT_EQ(names(), "uno;dós editado;");  // read again from the server
+
+    main->Button1->click();
+    ASSERT_EQ(Status(*main)[0], "Comando ejecutado correctamente.");
+    RunPane(*main->Memo2, *main->SpeedButton2, "UPDATE t SET name = 'cambiado'");
+    ASSERT_EQ(names(), "cambiado;cambiado;");
+
+    auto& dialog = test::AnswerDialogs(*main);
+    dialog.answer = QString::fromStdString(root + "/embedit.sql");
+    main->Button2->click();
+    EXPECT_EQ(Status(*main)[0], "Comando ejecutado correctamente.");
+    EXPECT_EQ(names(), "uno;dós editado;");
 }
 
 // The settings file as tools/start.sh writes it: Conectar with the boxes as they
