@@ -9,7 +9,7 @@
 #include <limits>
 #include <string>
 
-#include "TestServer.h"
+#include "ServerConnection.h"
 #include "data/DataErrors.h"
 #include "data/MyDataTypes.h"
 #include "data/TMySQLRecordSet.h"
@@ -24,17 +24,10 @@ protected:
     std::unique_ptr<TMyConnection> conn;
 
     void Connect(const test::ServerAddress& server, bool unicode = true) {
-        conn = std::make_unique<TMyConnection>(u"MyConn");
+        conn = test::MakeConnection(server, u"utf8", u"");
         conn->Options().SetUseUnicode(unicode);
-        conn->Options().SetCharset(u"utf8");
-        conn->Options().SetIPVersion(ivIPBoth);
-        conn->SetLoginPrompt(false);
-        conn->SetServer(Utf8ToUtf16(server.host));
-        conn->SetPort(server.port);
-        conn->SetUsername(Utf8ToUtf16(server.user));
-        conn->SetPassword(Utf8ToUtf16(server.password));
         conn->Open();
-        Exec(u"CREATE DATABASE IF NOT EXISTS brevant_data_tests");
+        test::CreateDatabase(*conn, u"brevant_data_tests");
         Exec(u"USE brevant_data_tests");
     }
     TMySQLConnection& S() { return *conn->Session(); }

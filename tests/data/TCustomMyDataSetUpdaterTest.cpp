@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "TestServer.h"
+#include "ServerConnection.h"
 #include "VectorDataSet.h"
 #include "data/TMyQuery.h"
 #include "mysql/client/TCustomMyConnection.h"
@@ -15,18 +15,8 @@
 namespace brevant::test {
 namespace {
 
-std::unique_ptr<TMyConnection> MakeConnection(const ServerAddress& server, const char16_t* database) {
-    auto conn = std::make_unique<TMyConnection>(u"EditConn");
-    conn->Options().SetUseUnicode(true);
-    conn->Options().SetCharset(u"utf8");
-    conn->Options().SetIPVersion(ivIPBoth);
-    conn->SetLoginPrompt(false);
-    conn->SetServer(Utf8ToUtf16(server.host));
-    conn->SetPort(server.port);
-    conn->SetUsername(Utf8ToUtf16(server.user));
-    conn->SetPassword(Utf8ToUtf16(server.password));
-    conn->SetDatabase(database);
-    return conn;
+std::unique_ptr<TMyConnection> MakeConnection(const ServerAddress& server) {
+    return test::MakeConnection(server, u"utf8", u"brevant_edit_tests", u"EditConn");
 }
 
 class EditServer : public ::testing::Test {
@@ -35,14 +25,10 @@ protected:
     std::unique_ptr<TMyQuery> query;
 
     void Connect(const ServerAddress& server) {
-        {
-            auto setup = MakeConnection(server, u"");
-            setup->Open();
-            setup->ExecSQL(u"CREATE DATABASE IF NOT EXISTS brevant_edit_tests");
-        }
-        conn = MakeConnection(server, u"brevant_edit_tests");
+        CreateDatabase(server, u"brevant_edit_tests");
+        conn = MakeConnection(server);
         conn->Open();
-        checker = MakeConnection(server, u"brevant_edit_tests");
+        checker = MakeConnection(server);
         checker->Open();
         query = std::make_unique<TMyQuery>(conn.get());
     }

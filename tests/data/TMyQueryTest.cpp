@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "TestServer.h"
+#include "ServerConnection.h"
 #include "VectorDataSet.h"
 #include "data/TMyQuery.h"
 #include "mysql/client/TCustomMyConnection.h"
@@ -17,17 +17,7 @@ namespace brevant::test {
 namespace {
 
 std::unique_ptr<TMyConnection> MakeConnection(const ServerAddress& server) {
-    auto conn = std::make_unique<TMyConnection>(u"MyConn");
-    conn->Options().SetUseUnicode(true);
-    conn->Options().SetCharset(u"utf8");
-    conn->Options().SetIPVersion(ivIPBoth);
-    conn->SetLoginPrompt(false);
-    conn->SetServer(Utf8ToUtf16(server.host));
-    conn->SetPort(server.port);
-    conn->SetUsername(Utf8ToUtf16(server.user));
-    conn->SetPassword(Utf8ToUtf16(server.password));
-    conn->SetDatabase(u"brevant_query_tests");
-    return conn;
+    return test::MakeConnection(server, u"utf8", u"brevant_query_tests");
 }
 
 struct Counts {
@@ -46,12 +36,7 @@ protected:
     std::unique_ptr<TMyQuery> query;
 
     void Connect(const ServerAddress& server) {
-        {
-            auto setup = MakeConnection(server);
-            setup->SetDatabase(u"");
-            setup->Open();
-            setup->ExecSQL(u"CREATE DATABASE IF NOT EXISTS brevant_query_tests");
-        }
+        CreateDatabase(server, u"brevant_query_tests");
         conn = MakeConnection(server);
         conn->Open();
         conn->ExecSQL(u"CREATE OR REPLACE TABLE three (id INT PRIMARY KEY, name VARCHAR(40), note TEXT, doc BLOB)");

@@ -5,10 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
 
-#include "TestServer.h"
+#include "ServerConnection.h"
 #include "mysql/client/TCustomMyConnection.h"
 #include "paths/MySQLAPIRegistration.h"
 #include "paths/TMySQLAPIClient.h"
@@ -23,28 +22,24 @@ struct Column {
 
 /// Runs a query through the session's operation set and reads every column.
 std::vector<Column> Query(TMyConnection& c, const std::string& sql) {
-    TMySQLConnection& s = *c.Session();
-    TMySQLAPI& a = *s.GetMySQLAPI();
-    std::lock_guard<std::recursive_mutex> lock(s.FLock);
-    s.Check(a.mysql_real_query(s.GetMySQL(), sql.data(), sql.size()), nullptr);
-    PMYSQL_RES result = a.mysql_use_result(s.GetMySQL());
-    if (!result) throw std::runtime_error("no result for " + sql);
-    std::vector<Column> columns(a.mysql_num_fields(result));
-    for (std::uint32_t i = 0; i < columns.size(); ++i) a._mysql_fetch_field_direct(result, i, true, columns[i].field);
-    std::vector<std::uint32_t> lengths(columns.size());
-    while (PMYSQL_ROW row = a.mysql_fetch_row(result)) {
-        a._mysql_fetch_lengths(result, lengths.data());
-        for (std::uint32_t i = 0; i < columns.size(); ++i) {
-            if (a._mysql_fetch_value_is_null(row, i)) {
-                columns[i].values.emplace_back("<null>");
-                continue;
+    std::vector<Column> columns;
+    test::WithResult(*c.Session(), sql, [&](TMySQLAPI& a, PMYSQL_RES result) {
+        columns.resize(a.mysql_num_fields(result));
+        for (std::uint32_t i = 0; i < columns.size(); ++i) a._mysql_fetch_field_direct(result, i, true, columns[i].field);
+        std::vector<std::uint32_t> lengths(columns.size());
+        while (PMYSQL_ROW row = a.mysql_fetch_row(result)) {
+            a._mysql_fetch_lengths(result, lengths.data());
+            for (std::uint32_t i = 0; i < columns.size(); ++i) {
+                if (a._mysql_fetch_value_is_null(row, i)) {
+                    columns[i].values.emplace_back("<null>");
+                    continue;
+                }
+                std::string v(lengths[i], '\0');
+                a._mysql_fetch_value_to_buff(row, i, v.data(), lengths[i]);
+                columns[i].values.push_back(std::move(v));
             }
-            std::string v(lengths[i], '\0');
-            a._mysql_fetch_value_to_buff(row, i, v.data(), lengths[i]);
-            columns[i].values.push_back(std::move(v));
         }
-    }
-    a.mysql_free_result(result);
+    });
     return columns;
 }
 
@@ -52,13 +47,8 @@ TEST(ClientLibraryServer, ReadsColumnsAndValuesThroughTheLibrary) {
     BREVANT_REQUIRE_SERVER(server);
     RegisterMySQLAPIs();
     TMyConnection c;
+    test::Configure(c, server, u"");
     c.Options().SetDirect(false);
-    c.Options().SetUseUnicode(true);
-    c.SetLoginPrompt(false);
-    c.SetServer(Utf8ToUtf16(server.host));
-    c.SetPort(server.port);
-    c.SetUsername(Utf8ToUtf16(server.user));
-    c.SetPassword(Utf8ToUtf16(server.password));
     c.Open();
     ASSERT_TRUE(c.Connected());
     EXPECT_EQ(c.Session()->GetMySQLAPI(), static_cast<TMySQLAPI*>(&MyAPIClient()));

@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 
 #include "mysql/client/MySQLAPIs.h"
 #include "mysql/client/TMySQLCommand.h"
@@ -22,6 +21,7 @@
 #include "paths/TMyEmbConnection.h"
 #include "paths/TMySQLAPIEmbedded.h"
 #include "PathsTestSupport.h"
+#include "ServerConnection.h"
 
 namespace brevant {
 namespace {
@@ -36,25 +36,20 @@ using test::MessageOf;
 
 /// Rows of a query read through the operation set; NULL reads as "<null>".
 std::vector<std::vector<std::string>> Query(TMyEmbConnection& c, const std::string& sql) {
-    TMySQLConnection& s = *c.Session();
-    TMySQLAPI& a = *s.GetMySQLAPI();
-    std::lock_guard<std::recursive_mutex> lock(s.FLock);
-    s.Check(a.mysql_real_query(s.GetMySQL(), sql.data(), sql.size()), nullptr);
-    PMYSQL_RES result = a.mysql_use_result(s.GetMySQL());
-    if (!result) throw std::runtime_error("no result for " + sql);
-    const std::uint32_t n = a.mysql_num_fields(result);
     std::vector<std::vector<std::string>> rows;
-    std::vector<std::uint32_t> lengths(n);
-    while (PMYSQL_ROW row = a.mysql_fetch_row(result)) {
-        a._mysql_fetch_lengths(result, lengths.data());
-        std::vector<std::string> values;
-        for (std::uint32_t i = 0; i < n; ++i)
-            values.push_back(a._mysql_fetch_value_is_null(row, i)
-                                 ? std::string("<null>")
-                                 : std::string(a._mysql_fetch_value_ptr(result, row, i), lengths[i]));
-        rows.push_back(values);
-    }
-    a.mysql_free_result(result);
+    test::WithResult(*c.Session(), sql, [&](TMySQLAPI& a, PMYSQL_RES result) {
+        const std::uint32_t n = a.mysql_num_fields(result);
+        std::vector<std::uint32_t> lengths(n);
+        while (PMYSQL_ROW row = a.mysql_fetch_row(result)) {
+            a._mysql_fetch_lengths(result, lengths.data());
+            std::vector<std::string> values;
+            for (std::uint32_t i = 0; i < n; ++i)
+                values.push_back(a._mysql_fetch_value_is_null(row, i)
+                                     ? std::string("<null>")
+                                     : std::string(a._mysql_fetch_value_ptr(result, row, i), lengths[i]));
+            rows.push_back(values);
+        }
+    });
     return rows;
 }
 

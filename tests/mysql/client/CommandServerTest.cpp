@@ -7,25 +7,13 @@
 #include <cfloat>
 #include <cstdlib>
 #include <limits>
-#include <mutex>
 
-#include "TestServer.h"
+#include "ServerConnection.h"
 #include "core/DateTime.h"
 #include "mysql/client/TMyCommand.h"
-#include "mysql/wire/TMySQLAPIDirect.h"
 
 namespace brevant {
 namespace {
-
-/// The direct client, recording every statement text sent by mysql_real_query.
-class CapturingAPI : public TMySQLAPIDirect {
-public:
-    std::vector<std::string> statements;
-    int mysql_real_query(PMYSQL_CON mysql, const char* query, std::size_t length) override {
-        statements.emplace_back(query, length);
-        return TMySQLAPIDirect::mysql_real_query(mysql, query, length);
-    }
-};
 
 std::string Hex(std::string_view bytes) {
     static const char digits[] = "0123456789ABCDEF";
@@ -39,31 +27,21 @@ std::string Hex(std::string_view bytes) {
 
 TDateTime Hms(int h, int m, int s, int ms = 0) { return (h * 3600000.0 + m * 60000.0 + s * 1000.0 + ms) / MSecsPerDay; }
 
-class CommandServerTest : public ::testing::Test {
+class CommandServerTest : public test::CapturingTest {
 protected:
-    CapturingAPI api;
-    TMySQLAPI* previous = nullptr;
     TMyConnection conn{u"MyConn"};
     TMyCommand cmd{&conn};
 
-    void SetUp() override { previous = SetMySQLAPI(akDirect, &api); }
     void TearDown() override {
         conn.Close();
-        SetMySQLAPI(akDirect, previous);
+        CapturingTest::TearDown();
     }
 
     /// The workbench's MyConn on the test server, in a database of this test's own.
     void Open(const test::ServerAddress& server) {
-        conn.Options().SetUseUnicode(true);
-        conn.Options().SetCharset(u"latin1");
-        conn.Options().SetIPVersion(ivIPBoth);
-        conn.SetLoginPrompt(false);
-        conn.SetServer(Utf8ToUtf16(server.host));
-        conn.SetPort(server.port);
-        conn.SetUsername(Utf8ToUtf16(server.user));
-        conn.SetPassword(Utf8ToUtf16(server.password));
+        test::Configure(conn, server);
         conn.Open();
-        conn.ExecSQL(u"CREATE DATABASE IF NOT EXISTS brevant_command");
+        test::CreateDatabase(conn, u"brevant_command");
         conn.SetDatabase(u"brevant_command");
     }
 
@@ -72,23 +50,7 @@ protected:
         cmd.Execute();
     }
 
-    /// The first column of the first row of a query, read through the operation set.
-    std::string QueryValue(const std::string& sql) {
-        TMySQLConnection& s = *conn.Session();
-        TMySQLAPI& a = *s.GetMySQLAPI();
-        std::lock_guard<std::recursive_mutex> lock(s.FLock);
-        s.Check(a.mysql_real_query(s.GetMySQL(), sql.data(), sql.size()), nullptr);
-        PMYSQL_RES result = a.mysql_use_result(s.GetMySQL());
-        if (!result) throw std::runtime_error("no result for " + sql);
-        std::string value = "<no row>";
-        if (PMYSQL_ROW row = a.mysql_fetch_row(result)) {
-            value = a._mysql_fetch_value_is_null(row, 0) ? "<null>" : a._mysql_fetch_value_str(row, 0);
-            while (a.mysql_fetch_row(result)) {
-            }
-        }
-        a.mysql_free_result(result);
-        return value;
-    }
+    std::string QueryValue(const std::string& sql) { return test::QueryValue(conn, sql); }
 };
 
 TEST_F(CommandServerTest, ParametersRoundTripByteForByteInBothEscapingModes) {
@@ -294,11 +256,7 @@ TEST_F(CommandServerTest, KilledSessionRaisesAndAPreparedCommandVetoesTheReconne
     BREVANT_REQUIRE_SERVER(server);
     Open(server);
     TMyConnection killer(u"Killer");
-    killer.SetLoginPrompt(false);
-    killer.SetServer(Utf8ToUtf16(server.host));
-    killer.SetPort(server.port);
-    killer.SetUsername(Utf8ToUtf16(server.user));
-    killer.SetPassword(Utf8ToUtf16(server.password));
+    test::Configure(killer, server);
     std::vector<bool> results;
     cmd.AfterExecute = [&](TCustomDASQL&, bool ok) { results.push_back(ok); };
     cmd.SetSQLText(u"DO :x");

@@ -6,67 +6,25 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <mutex>
 
 #include "ExpectRaises.h"
-#include "TestServer.h"
+#include "ServerConnection.h"
 #include "core/Abort.h"
 #include "mysql/client/DAConsts.h"
 #include "mysql/client/MyEscape.h"
 #include "mysql/client/TCustomMyConnection.h"
-#include "mysql/wire/TMySQLAPIDirect.h"
 
 namespace brevant {
 namespace {
 
+using test::Configure;
 using test::ExpectRaises;
 using test::kAnyCode;
+using test::QueryValue;
 
-/// The direct client, recording every statement text sent by mysql_real_query.
-class CapturingAPI : public TMySQLAPIDirect {
-public:
-    std::vector<std::string> statements;
-    int mysql_real_query(PMYSQL_CON mysql, const char* query, std::size_t length) override {
-        statements.emplace_back(query, length);
-        return TMySQLAPIDirect::mysql_real_query(mysql, query, length);
-    }
-};
-
-class ServerTest : public ::testing::Test {
-protected:
-    CapturingAPI api;
-    TMySQLAPI* previous = nullptr;
-    void SetUp() override { previous = SetMySQLAPI(akDirect, &api); }
-    void TearDown() override { SetMySQLAPI(akDirect, previous); }
-
-    /// The workbench's MyConn, pointed at the test server.
-    static void Configure(TMyConnection& c, const test::ServerAddress& server) {
-        c.Options().SetUseUnicode(true);
-        c.Options().SetCharset(u"latin1");
-        c.Options().SetIPVersion(ivIPBoth);
-        c.SetLoginPrompt(false);
-        c.SetServer(Utf8ToUtf16(server.host));
-        c.SetPort(server.port);
-        c.SetUsername(Utf8ToUtf16(server.user));
-        c.SetPassword(Utf8ToUtf16(server.password));
-    }
-
-    /// The first column of the first row of a query (the record set component is
-    /// not part of this layer: read it through the operation set).
-    static std::string QueryValue(TMyConnection& c, const std::string& sql) {
-        TMySQLConnection& s = *c.Session();
-        TMySQLAPI& a = *s.GetMySQLAPI();
-        std::lock_guard<std::recursive_mutex> lock(s.FLock);
-        s.Check(a.mysql_real_query(s.GetMySQL(), sql.data(), sql.size()), nullptr);
-        PMYSQL_RES result = a.mysql_use_result(s.GetMySQL());
-        if (!result) throw std::runtime_error("no result for " + sql);
-        std::string value = "<no row>";
-        if (PMYSQL_ROW row = a.mysql_fetch_row(result))
-            value = a._mysql_fetch_value_is_null(row, 0) ? "<null>" : a._mysql_fetch_value_str(row, 0);
-        a.mysql_free_result(result);
-        return value;
-    }
-};
+/// The workbench's MyConn on the test server (latin1 until a test says otherwise),
+/// each statement it sends recorded in `api`.
+using ServerTest = test::CapturingTest;
 
 TEST_F(ServerTest, WorkbenchSettingsSendOnlySetNamesUtf8) {
     BREVANT_REQUIRE_SERVER(server);
