@@ -213,17 +213,20 @@ void FDQuery::TBlobView::Truncate(std::uint64_t) { ReadOnlyError(); }
 void FDQuery::SaveFieldToFile(int index, const UString& fileName) {
     CheckActive();
     TField& field = Fields()[index];
-    std::string name = Utf16ToUtf8(fileName);
-    std::FILE* file = std::fopen(name.c_str(), "wb");
-    if (!file) throw EDatabaseError(Format(u"Cannot create file \"%s\"", {fileName}));
+    // The column is checked and its bytes read before the file is opened: opening
+    // truncates it, and a wrong column or a failing read must not leave an earlier
+    // file emptied.
+    if (!field.IsBlob()) throw EDatabaseError(Format(SNotBlobField, {field.DisplayName()}));
     std::string_view bytes;
-    if (field.IsBlob() && HasCurrentRecord()) {
+    if (HasCurrentRecord()) {
         Load(FActiveRow, RowOf(ActiveBuffer()));
         bytes = FActiveRow.Views.at(static_cast<std::size_t>(field.FieldNo() - 1)).Bytes();
     }
+    std::string name = Utf16ToUtf8(fileName);
+    std::FILE* file = std::fopen(name.c_str(), "wb");
+    if (!file) throw EDatabaseError(Format(u"Cannot create file \"%s\"", {fileName}));
     bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     bool closed = std::fclose(file) == 0;
-    if (!field.IsBlob()) throw EDatabaseError(Format(SNotBlobField, {field.DisplayName()}));
     if (!written || !closed) throw EDatabaseError(Format(u"Cannot write file \"%s\"", {fileName}));
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FDTestSupport.h"
+#include "PathsTestSupport.h"
 #include "core/Errors.h"
 #include "paths/FDCommand.h"
 #include "paths/FDScript.h"
@@ -123,6 +124,22 @@ TEST_F(FDSQLite, DocumentsExportByteIdenticalToNumberedFiles) {
     EXPECT_EQ(std::filesystem::file_size(dir / "doc-7.pdf"), 0u);  // a NULL document
     query.First();
     EXPECT_EQ(query.Fields()[0].AsString(), u"vacío");
+}
+
+TEST_F(FDSQLite, SavingAColumnThatIsNotALargeObjectLeavesAnEarlierFileAlone) {
+    const std::string earlier = dir / "doc1.pdf";
+    {
+        std::ofstream out(earlier, std::ios::binary);
+        out << "an earlier export";
+    }
+    FDQuery query;
+    OpenQuery(query, conn, u"SELECT name, id, doc FROM t ORDER BY id");
+    EXPECT_EQ(test::MessageOf([&] { query.SaveFieldToFile(1, Utf8ToUtf16(earlier)); }),
+              u"Field 'id' is not a BLOB field");
+    EXPECT_EQ(test::ReadFileBytes(earlier), "an earlier export");
+    // The large-object column of the same row still saves (a NULL document: empty).
+    query.SaveFieldToFile(2, Utf8ToUtf16(earlier));
+    EXPECT_EQ(std::filesystem::file_size(earlier), 0u);
 }
 
 }  // namespace
