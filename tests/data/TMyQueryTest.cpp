@@ -180,6 +180,27 @@ TEST_F(QueryServer, FetchingInBlocks) {
     EXPECT_EQ(Scalar(u"SELECT COUNT(*) FROM three"), "3") << "the connection is free after close";
 }
 
+// Forward-only chosen before the open: the rows stream through one block, and the
+// result cannot be edited.
+TEST_F(QueryServer, ForwardOnlyChosenBeforeOpenKeepsOneBlock) {
+    BREVANT_REQUIRE_SERVER(server);
+    Connect(server);
+    query->SetUniDirectional(true);
+    query->SetFetchAll(false);
+    query->SetFetchRows(2);
+    Run(u"SELECT seq FROM seq_1_to_7");
+    EXPECT_TRUE(query->UniDirectional());
+    EXPECT_FALSE(query->CanModify());
+    int expected = 0;
+    for (; !query->Eof(); query->Next()) {
+        EXPECT_EQ(query->FieldByName(u"seq").AsInteger(), ++expected);
+        int blocks = 0;
+        for (TBlockHeader* b = query->RecordSet()->BlockManager().FirstBlock(); b; b = b->Next) ++blocks;
+        EXPECT_EQ(blocks, 1) << "at row " << expected;
+    }
+    EXPECT_EQ(expected, 7);
+}
+
 TEST_F(QueryServer, ChecksBeforeAnythingIsSent) {
     BREVANT_REQUIRE_SERVER(server);
     Connect(server);
