@@ -95,6 +95,7 @@ TEST(QueryDefaults, PropertiesAndOptionsOfANewQuery) {
         {"SetFieldsReadOnly", o.SetFieldsReadOnly, false}, {"RequiredFields", o.RequiredFields, false},
         {"FullRefresh", o.FullRefresh, false},             {"StrictUpdate", o.StrictUpdate, true},
         {"FieldsAsString", o.FieldsAsString(), false},     {"NumberRange", o.NumberRange, false},
+        {"NumberFieldsAsString", o.NumberFieldsAsString(), false},
         {"ReturnParams", o.ReturnParams, false},           {"NullForZeroDate", o.NullForZeroDate(), true},
         {"TrimFixedChar", o.TrimFixedChar, true},          {"CheckRowVersion", o.CheckRowVersion(), false},
         {"QueryRecCount", o.QueryRecCount, false},         {"EnableBoolean", o.EnableBoolean(), true},
@@ -199,6 +200,20 @@ TEST_F(QueryServer, ForwardOnlyChosenBeforeOpenKeepsOneBlock) {
         EXPECT_EQ(blocks, 1) << "at row " << expected;
     }
     EXPECT_EQ(expected, 7);
+}
+
+TEST_F(QueryServer, NumbersAsTheServersText) {
+    BREVANT_REQUIRE_SERVER(server);
+    Connect(server);
+    query->Options().SetNumberFieldsAsString(true);
+    Run(u"SELECT CAST(1 AS DECIMAL(5,2)) AS d, 1.5e0 AS f, CAST('2024-02-29 12:00:00' AS DATETIME) AS t,"
+        u" 42 AS i, 'ñ' AS s");
+    const struct {
+        const char16_t* name;
+        const char16_t* text;
+    } cases[] = {{u"d", u"1.00"}, {u"f", u"1.5"}, {u"t", u"2024-02-29 12:00:00"}, {u"i", u"42"}, {u"s", u"ñ"}};
+    for (const auto& c : cases) EXPECT_EQ(query->FieldByName(c.name).AsString(), c.text) << Narrow(c.name);
+    EXPECT_EQ(query->FieldByName(u"s").DataType(), ftWideString) << "text keeps its kind";
 }
 
 TEST_F(QueryServer, ChecksBeforeAnythingIsSent) {
