@@ -18,7 +18,7 @@
 #include "app/Anchors.h"
 #include "app/ConnectionRow.h"
 #include "app/DBGrid.h"
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 #include "app/OpenDialog.h"
 #include "app/SpeedButtonPictures.h"
 #include "app/StatusPanels.h"
