@@ -2,7 +2,7 @@
 // The connection row remembered between runs: section "setup" of brevant.ini in the
 // directory the program started from. The password is never part of it.
 
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 #include "core/Text.h"
 
 namespace brevant {

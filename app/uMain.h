@@ -19,7 +19,7 @@
 #include "app/ConnectionRow.h"
 #include "app/DBGrid.h"
 #include "app/DocumentCommands.h"
-#include "app/IniFile.h"
+#include "core/IniFile.h"
 #include "app/OpenDialog.h"
 #include "app/ProgressDialog.h"
 #include "app/SpeedButtonPictures.h"

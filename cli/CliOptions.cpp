@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "cli/SettingsFile.h"
+
 namespace brevant::cli {
 
 const char kUsage[] =
@@ -12,6 +14,7 @@ const char kUsage[] =
     "connection: --server HOST --port N --user NAME --database NAME   (a MySQL server)\n"
     "            --embedded --basedir DIR --datadir DIR [--database NAME]\n"
     "            --access FILE\n"
+    "            --settings FILE   (the window's brevant.ini; options given here win)\n"
     "other:      --quiet (no progress), --help\n"
     "The password is read from BREVANT_PASSWORD, or asked for without echo.\n";
 
@@ -21,13 +24,20 @@ bool IsCommand(const std::string& s) { return s == "query" || s == "exec" || s =
 
 }  // namespace
 
+int ParsePort(const std::string& text) {
+    int port = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
+    if (ec != std::errc() || end != text.data() + text.size() || port <= 0 || port > 65535) return 0;
+    return port;
+}
+
 TCliOptions ParseCommandLine(const std::vector<std::string>& args) {
     TCliOptions o;
     bool kindSet = false;
     auto setKind = [&](TKind k) {
         if (kindSet && o.kind != k) throw EUsage("--embedded and --access exclude each other");
         o.kind = k;
-        kindSet = true;
+        o.given.kind = kindSet = true;
     };
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -55,22 +65,21 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& args) {
             if (hasValue) throw EUsage(name + " takes no value");
             target = true;
         };
-        if (name == "--server") o.server = take();
-        else if (name == "--user") o.user = take();
-        else if (name == "--database") o.database = take();
+        if (name == "--server") o.server = take(), o.given.server = true;
+        else if (name == "--user") o.user = take(), o.given.user = true;
+        else if (name == "--database") o.database = take(), o.given.database = true;
         else if (name == "--port") {
             const std::string text = take();
-            int port = 0;
-            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
-            if (ec != std::errc() || end != text.data() + text.size() || port <= 0 || port > 65535)
-                throw EUsage("--port needs a number from 1 to 65535, not '" + text + "'");
-            o.port = port;
+            o.port = ParsePort(text);
+            if (o.port == 0) throw EUsage("--port needs a number from 1 to 65535, not '" + text + "'");
+            o.given.port = true;
         } else if (name == "--embedded") {
             bool on = false;
             flag(on);
             setKind(TKind::Embedded);
-        } else if (name == "--basedir") o.basedir = take();
-        else if (name == "--datadir") o.datadir = take();
+        } else if (name == "--basedir") o.basedir = take(), o.given.basedir = true;
+        else if (name == "--datadir") o.datadir = take(), o.given.datadir = true;
+        else if (name == "--settings") o.settingsFile = take();
         else if (name == "--access") {
             o.accessFile = take();
             setKind(TKind::Access);
@@ -98,6 +107,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& args) {
         throw EUsage("backup --per-table writes into its folder and takes no file");
     if (!isBackup && (o.structure || !o.tables.empty() || !o.perTableDir.empty()))
         throw EUsage("--structure, --tables and --per-table belong to backup");
+    if (!o.settingsFile.empty()) ApplySettingsFile(o);
     if (o.csv && o.command != "query") throw EUsage("--csv belongs to query");
     if (o.force && o.command != "restore") throw EUsage("--force belongs to restore");
     if (o.kind == TKind::Embedded && o.datadir.empty()) throw EUsage("--embedded needs --datadir");

@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/Progress.h"
 #include "cli/RowText.h"
@@ -32,48 +34,111 @@ namespace {
 
 volatile sig_atomic_t gInterrupted = 0;
 
+/// Rows a query fetches per block.
+constexpr int kFetchRows = 1000;
+
 void OnInterrupt(int) { gInterrupted = 1; }
 
-/// Writes rows through one buffer; stdout is flushed when it fills.
+/// Writes rows through one buffer; the stream is written when it fills.
 class TOutput {
 public:
-    ~TOutput() { Flush(); }
+    explicit TOutput(std::FILE* stream) : FStream(stream) {}
     std::string& Line() { return FBuffer; }
     void EndLine() {
         FBuffer += '\n';
         if (FBuffer.size() >= (1 << 16)) Flush();
     }
     void Flush() {
-        if (!FBuffer.empty() && std::fwrite(FBuffer.data(), 1, FBuffer.size(), stdout) != FBuffer.size())
+        if (!FBuffer.empty() && std::fwrite(FBuffer.data(), 1, FBuffer.size(), FStream) != FBuffer.size())
             throw std::runtime_error("cannot write the output");
         FBuffer.clear();
     }
 
 private:
+    std::FILE* FStream;
     std::string FBuffer;
+};
+
+/// The Access driver writes notes of its own to stdout (a blank line on open, parse
+/// errors): while it is loaded they go to stderr, and the results to the real stdout,
+/// so that a pipe gets the rows alone.
+class TStdoutAside {
+public:
+    TStdoutAside() {
+        std::fflush(stdout);
+        const int saved = ::dup(STDOUT_FILENO);
+        if (saved < 0) return;
+        FOut = ::fdopen(saved, "w");
+        if (!FOut) {
+            ::close(saved);
+            return;
+        }
+        ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    }
+    ~TStdoutAside() {
+        if (FOut) std::fclose(FOut);
+    }
+    TStdoutAside(const TStdoutAside&) = delete;
+    TStdoutAside& operator=(const TStdoutAside&) = delete;
+    /// Where results go: the stdout the program was given.
+    std::FILE* Out() const { return FOut ? FOut : stdout; }
+
+private:
+    std::FILE* FOut = nullptr;
 };
 
 bool IsBinary(TFieldType type) { return type == ftBytes || type == ftVarBytes || type == ftBlob; }
 
-void WriteRows(TDataSet& data, TRowFormat format) {
-    TOutput out;
+bool IsAscii(std::string_view bytes) {
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+/// The value of the current record as UTF-8 (bytes as they are for binary columns),
+/// read in place where it already is that; `scratch` holds a converted one.
+std::string_view ValueText(const TField& field, const TFieldValue& v, std::string& scratch) {
+    scratch.clear();
+    switch (v.Kind) {
+        case TValueKind::Bytes: return v.Bytes;
+        case TValueKind::AnsiText:
+            if (IsAscii(v.Bytes)) return v.Bytes;
+            AppendUtf16AsUtf8(scratch, AnsiToUtf16(v.Bytes));
+            return scratch;
+        case TValueKind::WideText: AppendUtf16AsUtf8(scratch, v.Wide); return scratch;
+        case TValueKind::Integer: {
+            char digits[24];
+            const auto end = std::to_chars(digits, digits + sizeof digits, v.Int).ptr;
+            scratch.assign(digits, end);
+            return scratch;
+        }
+        default:
+            if (IsBinary(field.DataType())) scratch = field.ValueAsBytes(v);
+            else AppendUtf16AsUtf8(scratch, field.ValueAsString(v));
+            return scratch;
+    }
+}
+
+/// Writes the header and every row from the current record on: a forward-only
+/// dataset is read once, one block at a time.
+void WriteRows(TDataSet& data, TRowFormat format, std::FILE* stream = stdout) {
+    TOutput out(stream);
     const int count = data.FieldCount();
-    for (int i = 0; i < count; ++i) AppendField(out.Line(), format, Narrow(data.Fields()[i].FieldName()), false, i == 0);
+    std::vector<const TField*> fields;
+    for (int i = 0; i < count; ++i) fields.push_back(&data.Fields()[i]);
+    for (int i = 0; i < count; ++i) AppendField(out.Line(), format, Narrow(fields[i]->FieldName()), false, i == 0);
     out.EndLine();
-    std::string value;
-    for (data.First(); !data.Eof(); data.Next()) {
+    std::string scratch;
+    for (; !data.Eof(); data.Next()) {
         for (int i = 0; i < count; ++i) {
-            const TField& field = data.Fields()[i];
-            const bool isNull = field.IsNull();
-            if (isNull) value.clear();
-            else if (IsBinary(field.DataType())) value = field.AsBytes();
-            else value = Utf16ToUtf8(field.AsString());
-            AppendField(out.Line(), format, value, isNull, i == 0);
+            const TFieldValue v = fields[i]->CurrentValue();
+            AppendField(out.Line(), format, v.IsNull() ? std::string_view() : ValueText(*fields[i], v, scratch),
+                        v.IsNull(), i == 0);
         }
         out.EndLine();
     }
     out.Flush();
-    if (std::fflush(stdout) != 0) throw std::runtime_error("cannot write the output");
+    if (std::fflush(stream) != 0) throw std::runtime_error("cannot write the output");
 }
 
 std::unique_ptr<TCustomMyConnection> OpenMy(const TCliOptions& o) {
@@ -230,6 +295,7 @@ int Restore(const TCliOptions& o, TCustomMyConnection& conn) {
 }
 
 int RunAccess(const TCliOptions& o) {
+    const TStdoutAside aside;
     FDConn conn;
     conn.Params.Add(u"Database=" + Utf8ToUtf16(o.accessFile));
     conn.Open();
@@ -238,14 +304,14 @@ int RunAccess(const TCliOptions& o) {
         query.Connection = &conn;
         query.SQL.SetText(Utf8ToUtf16(o.argument));
         query.Open();
-        WriteRows(query, o.csv ? TRowFormat::Csv : TRowFormat::Tsv);
+        WriteRows(query, o.csv ? TRowFormat::Csv : TRowFormat::Tsv, aside.Out());
         return 0;
     }
     FDCommand command;
     command.Connection = &conn;
     command.CommandText.SetText(Utf8ToUtf16(o.argument));
     command.Execute();
-    std::printf("%lld\n", static_cast<long long>(command.RowsAffected()));
+    std::fprintf(aside.Out(), "%lld\n", static_cast<long long>(command.RowsAffected()));
     return 0;
 }
 
@@ -290,7 +356,14 @@ int RunCommand(const TCliOptions& o) {
     if (o.command == "query") {
         TMyQuery query(conn.get());
         query.SetParamCheck(false);
+        // Streamed: one block of rows at a time, whatever the result's size; numbers
+        // and dates as the server wrote them.
+        query.SetUniDirectional(true);
         query.SetFetchAll(false);
+        query.SetFetchRows(kFetchRows);
+        query.SetReadOnly(true);
+        query.Options().SetNumberFieldsAsString(true);
+        query.Options().SetBinaryAsString(false);  // binary bytes as they are, NUL and all
         query.SetSQLText(Utf8ToUtf16(o.argument));
         query.Open();
         WriteRows(query, o.csv ? TRowFormat::Csv : TRowFormat::Tsv);

@@ -18,6 +18,9 @@ int main(int argc, char** argv) {
     } catch (const EUsage& e) {
         std::fprintf(stderr, "brevant-cli: %s\n%s", e.what(), kUsage);
         return 2;
+    } catch (const std::exception& e) {  // a settings file that cannot be used
+        std::fprintf(stderr, "ERROR: %s\n", e.what());
+        return 1;
     }
     if (options.help) {
         std::fputs(kUsage, stdout);

@@ -107,11 +107,13 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string Utf16ToUtf8(UStringView text) {
-    std::string out;
-    out.reserve(text.size());
+void AppendUtf16AsUtf8(std::string& out, UStringView text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
@@ -121,6 +123,12 @@ std::string Utf16ToUtf8(UStringView text) {
         }
         AppendUtf8(out, c);
     }
+}
+
+std::string Utf16ToUtf8(UStringView text) {
+    std::string out;
+    out.reserve(text.size());
+    AppendUtf16AsUtf8(out, text);
     return out;
 }
 

@@ -20,6 +20,8 @@ std::size_t Utf8ToUtf16(std::string_view utf8, char16_t* out);
 bool IsValidUtf8(std::string_view bytes);
 /// UTF-16 to UTF-8 bytes. An unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(UStringView text);
+/// The same appended to `out` (for writers that reuse one buffer).
+void AppendUtf16AsUtf8(std::string& out, UStringView text);
 
 /// Bytes in the system's 8-bit code page to UTF-16 (lossless for single-byte code pages).
 UString AnsiToUtf16(std::string_view bytes);

@@ -136,7 +136,7 @@ std::uint32_t NumberAsStringLength(std::uint16_t dbType) {
         case myInt: case myIntUnsigned: return 11;
         case myBigint: case myBigintUnsigned: return 20;
         case myFloat: return 13;
-        case myDouble: return 23;
+        case myDouble: return 24;  // "-2.2250738585072014e-308"
         case myDate: case myTime: return 10;
         case myDatetime: case myTimestamp: return 19;
         default: return 0;
@@ -207,8 +207,10 @@ TDetectedFieldType DetectFieldType(const TMyFieldMapOptions& o, std::uint16_t db
         }
     }
     r.Length = IsBlobType(r.InternalType) ? 0 : static_cast<std::uint32_t>(std::max(dbLength, 0));
+    // The widths by kind are at least the column's own: fractions of a second make a
+    // DATETIME(6) 26 wide, and a value is never cut to the kind's width.
     if (o.NumberFieldsAsString && r.InternalType == dtString)
-        if (std::uint32_t n = NumberAsStringLength(dbType)) r.Length = n;
+        if (std::uint32_t n = NumberAsStringLength(dbType)) r.Length = std::max(r.Length, n);
     switch (r.InternalType) {
         case dtSingle:
         case dtFloat:

@@ -133,7 +133,9 @@ void TCustomDADataSet::SetFetchAll(bool value) {
 
 void TCustomDADataSet::SetUniDirectional(bool value) {
     if (value == FUniDirectional) return;
-    CheckBrowseMode();
+    // Chosen before opening (the usual way: a forward-only reader); an open dataset
+    // first leaves edit or insert state.
+    if (Active()) CheckBrowseMode();
     FUniDirectional = value;
     if (FData) RecordSet()->SetProp(prUniDirectional, value);
 }

@@ -14,6 +14,7 @@ void TMyDataSetOptions::Pass(bool& field, bool value, int prop) {
 
 void TMyDataSetOptions::ApplyTo(TCRRecordSet& rs) const {
     rs.SetProp(prFieldsAsString, FFieldsAsString);
+    rs.SetProp(prNumberFieldsAsString, FNumberFieldsAsString);
     rs.SetProp(prNullForZeroDate, FNullForZeroDate);
     rs.SetProp(prEnableBoolean, FEnableBoolean);
     rs.SetProp(prBinaryAsString, FBinaryAsString);

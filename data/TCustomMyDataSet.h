@@ -20,6 +20,10 @@ public:
 
     bool FieldsAsString() const { return FFieldsAsString; }
     void SetFieldsAsString(bool value) { Pass(FFieldsAsString, value, prFieldsAsString); }
+    /// Numbers, dates and times fetched as the server's own text (a DECIMAL(5,2) 1
+    /// reads "1.00"); other columns keep their kinds.
+    bool NumberFieldsAsString() const { return FNumberFieldsAsString; }
+    void SetNumberFieldsAsString(bool value) { Pass(FNumberFieldsAsString, value, prNumberFieldsAsString); }
     bool NullForZeroDate() const { return FNullForZeroDate; }
     void SetNullForZeroDate(bool value) { Pass(FNullForZeroDate, value, prNullForZeroDate); }
     bool EnableBoolean() const { return FEnableBoolean; }
@@ -44,6 +48,7 @@ private:
     void Pass(bool& field, bool value, int prop);
 
     bool FFieldsAsString = false;
+    bool FNumberFieldsAsString = false;
     bool FNullForZeroDate = true;
     bool FEnableBoolean = true;
     bool FBinaryAsString = true;

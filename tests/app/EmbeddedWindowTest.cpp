@@ -11,6 +11,7 @@
 
 #include "AppTestUtil.h"
 #include "app/uMemo.h"
+#include "support/TestServer.h"
 #include "paths/MySQLAPIRegistration.h"
 #include "paths/TMySQLAPIEmbedded.h"
 
@@ -38,10 +39,7 @@ protected:
         char tmpl[] = "/tmp/brevant-embedded-window-XXXXXX";
         if (!mkdtemp(tmpl)) return;
         root = fs::canonical(tmpl).string();
-        const std::string cmd = "mariadb-install-db --no-defaults --datadir='" + root +
-                                "/datos' --auth-root-authentication-method=normal --skip-test-db" +
-                                (geteuid() == 0 ? " --user=root" : "") + " >'" + root + "/install.log' 2>&1";
-        ready = std::system(cmd.c_str()) == 0;
+        ready = test::BootstrapDataFolder(root + "/datos", root + "/install.log");
     }
     static void TearDownTestSuite() {
         MyAPIEmbedded().Shutdown();  // before its folder goes

@@ -20,6 +20,8 @@ TEST(RowText, FieldsInBothFormats) {
         {"say \"hi\", ok", false, "say \"hi\", ok", "\"say \"\"hi\"\", ok\""},
         {"\\N", false, "\\\\N", "\\N"},
         {"ñandú €", false, "ñandú €", "ñandú €"},
+        {"\"\"", false, "\"\"", "\"\"\"\"\"\""},
+        {"end\\", false, "end\\\\", "end\\"},
     };
     for (const Case& c : cases) {
         std::string tsv = "x", csv = "x";

@@ -267,8 +267,11 @@ TEST(FieldMapping, FieldsAndNumbersAsString) {
         {"TINYTEXT stays", Column(MYSQL_TYPE_TINY_BLOB, 765, myflags::BLOB), &fields, dtWideMemo, 0},
         {"BIGINT number text", Column(MYSQL_TYPE_LONGLONG, 20), &numbers, dtString, 20},
         {"TINYINT number text", Column(MYSQL_TYPE_TINY, 1), &numbers, dtString, 4},
-        {"DOUBLE number text", Column(MYSQL_TYPE_DOUBLE, 22, 0, 63, 31), &numbers, dtString, 23},
+        {"DOUBLE number text, room for -2.2250738585072014e-308", Column(MYSQL_TYPE_DOUBLE, 22, 0, 63, 31), &numbers,
+         dtString, 24},
         {"DATETIME number text", Column(MYSQL_TYPE_DATETIME, 19, B, 63), &numbers, dtString, 19},
+        {"DATETIME(6) keeps its fractions", Column(MYSQL_TYPE_DATETIME, 26, B, 63, 6), &numbers, dtString, 26},
+        {"TIME(3) keeps its fractions", Column(MYSQL_TYPE_TIME, 14, B, 63, 3), &numbers, dtString, 14},
         {"DECIMAL(30,10) number text", Column(MYSQL_TYPE_NEWDECIMAL, 32, 0, 63, 10), &numbers, dtExtString, 32},
         {"VARCHAR untouched", Column(MYSQL_TYPE_VAR_STRING, 30), &numbers, dtWideString, 10},
     };

@@ -80,6 +80,7 @@ TEST(QueryDefaults, PropertiesAndOptionsOfANewQuery) {
         {"SetFieldsReadOnly", o.SetFieldsReadOnly, false}, {"RequiredFields", o.RequiredFields, false},
         {"FullRefresh", o.FullRefresh, false},             {"StrictUpdate", o.StrictUpdate, true},
         {"FieldsAsString", o.FieldsAsString(), false},     {"NumberRange", o.NumberRange, false},
+        {"NumberFieldsAsString", o.NumberFieldsAsString(), false},
         {"ReturnParams", o.ReturnParams, false},           {"NullForZeroDate", o.NullForZeroDate(), true},
         {"TrimFixedChar", o.TrimFixedChar, true},          {"CheckRowVersion", o.CheckRowVersion(), false},
         {"QueryRecCount", o.QueryRecCount, false},         {"EnableBoolean", o.EnableBoolean(), true},
@@ -163,6 +164,41 @@ TEST_F(QueryServer, FetchingInBlocks) {
     EXPECT_EQ(query->FieldByName(u"id").AsInteger(), 3);
     query->Close();
     EXPECT_EQ(Scalar(u"SELECT COUNT(*) FROM three"), "3") << "the connection is free after close";
+}
+
+// Forward-only chosen before the open: the rows stream through one block, and the
+// result cannot be edited.
+TEST_F(QueryServer, ForwardOnlyChosenBeforeOpenKeepsOneBlock) {
+    BREVANT_REQUIRE_SERVER(server);
+    Connect(server);
+    query->SetUniDirectional(true);
+    query->SetFetchAll(false);
+    query->SetFetchRows(2);
+    Run(u"SELECT seq FROM seq_1_to_7");
+    EXPECT_TRUE(query->UniDirectional());
+    EXPECT_FALSE(query->CanModify());
+    int expected = 0;
+    for (; !query->Eof(); query->Next()) {
+        EXPECT_EQ(query->FieldByName(u"seq").AsInteger(), ++expected);
+        int blocks = 0;
+        for (TBlockHeader* b = query->RecordSet()->BlockManager().FirstBlock(); b; b = b->Next) ++blocks;
+        EXPECT_EQ(blocks, 1) << "at row " << expected;
+    }
+    EXPECT_EQ(expected, 7);
+}
+
+TEST_F(QueryServer, NumbersAsTheServersText) {
+    BREVANT_REQUIRE_SERVER(server);
+    Connect(server);
+    query->Options().SetNumberFieldsAsString(true);
+    Run(u"SELECT CAST(1 AS DECIMAL(5,2)) AS d, 1.5e0 AS f, CAST('2024-02-29 12:00:00' AS DATETIME) AS t,"
+        u" 42 AS i, 'ñ' AS s");
+    const struct {
+        const char16_t* name;
+        const char16_t* text;
+    } cases[] = {{u"d", u"1.00"}, {u"f", u"1.5"}, {u"t", u"2024-02-29 12:00:00"}, {u"i", u"42"}, {u"s", u"ñ"}};
+    for (const auto& c : cases) EXPECT_EQ(query->FieldByName(c.name).AsString(), c.text) << Narrow(c.name);
+    EXPECT_EQ(query->FieldByName(u"s").DataType(), ftWideString) << "text keeps its kind";
 }
 
 TEST_F(QueryServer, ChecksBeforeAnythingIsSent) {

@@ -22,6 +22,7 @@
 #include "paths/TMySQLAPIEmbedded.h"
 #include "PathsTestSupport.h"
 #include "ServerConnection.h"
+#include "TestServer.h"
 
 namespace brevant {
 namespace {
@@ -61,11 +62,9 @@ protected:
         if (!mkdtemp(tmpl)) return;
         root = fs::canonical(tmpl).string();
         // mariadb-install-db cannot take a folder name with blanks: made under a plain name, then renamed.
-        const std::string cmd = "mariadb-install-db --no-defaults --datadir='" + root +
-                                "/boot' --auth-root-authentication-method=normal --skip-test-db" +
-                                (geteuid() == 0 ? " --user=root" : "") + " >'" + root + "/install.log' 2>&1";
         std::error_code ec;
-        ready = std::system(cmd.c_str()) == 0 && (fs::rename(root + "/boot", root + "/" + kFolder, ec), !ec);
+        ready = test::BootstrapDataFolder(root + "/boot", root + "/install.log") &&
+                (fs::rename(root + "/boot", root + "/" + kFolder, ec), !ec);
     }
     static void TearDownTestSuite() {
         MyAPIEmbedded().Shutdown();  // before its folder goes

@@ -1,5 +1,7 @@
 #include "TestServer.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace brevant::test {
@@ -34,6 +36,13 @@ std::string TestDataPath(const std::string& relative) {
     std::string base = Env("BREVANT_TESTDATA");
     if (base.empty()) base = "../shared/testdata";
     return base + "/" + relative;
+}
+
+bool BootstrapDataFolder(const std::string& folder, const std::string& log) {
+    const std::string cmd = "mariadb-install-db --no-defaults --datadir='" + folder +
+                            "' --auth-root-authentication-method=normal --skip-test-db" +
+                            (geteuid() == 0 ? " --user=root" : "") + " >'" + log + "' 2>&1";
+    return std::system(cmd.c_str()) == 0;
 }
 
 }  // namespace brevant::test

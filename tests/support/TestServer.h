@@ -25,6 +25,11 @@ std::optional<ServerAddress> ConfiguredServer(std::string* why = nullptr);
 /// Path of a file in shared/testdata (BREVANT_TESTDATA).
 std::string TestDataPath(const std::string& relative);
 
+/// Makes `folder` (which must not exist; no blanks in its path) a data folder for
+/// the embedded server with mariadb-install-db, root without a password; the
+/// tool's output goes to `log`. False when it could not.
+bool BootstrapDataFolder(const std::string& folder, const std::string& log);
+
 }  // namespace brevant::test
 
 /// Use at the top of a test that needs the server: declares `server`.

@@ -2,8 +2,8 @@
 // A small INI profile file: named sections of "key=value" lines. Section and key
 // names match without regard to letter case, values are read trimmed and cut to
 // 2047 characters, and every write goes through to the file at once while the
-// lines the program does not know stay as they are. No Qt here, so the rules can
-// be tested on their own.
+// lines the program does not know stay as they are. It lives below the window so
+// that the window and brevant-cli read one settings file by the same rules.
 
 #include <cstddef>
 #include <functional>
