@@ -72,19 +72,6 @@ private:
 
 }  // namespace
 
-std::string FileNamePart(UStringView name) {
-    const bool onlyDots = !name.empty() && name.find_first_not_of(u'.') == UStringView::npos;
-    UString out;
-    for (char16_t c : name) {
-        if (onlyDots) out += u"%2E";
-        else if (c == u'/') out += u"%2F";
-        else if (c == u'\0') out += u"%00";
-        else if (c == u'%') out += u"%25";
-        else out += c;
-    }
-    return Utf16ToUtf8(out);
-}
-
 std::optional<StatusText::TOutcome> TBackupCommand::Run(int kind, TMyDumpObjects objects) {
     dump_.Objects = objects;
     if (kind != ckMySQL && kind != ckMySQLEmbedded) return std::nullopt;

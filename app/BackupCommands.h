@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "script/DumpNames.h"
 #include "app/StatusTexts.h"
 #include "core/Text.h"
 #include "script/TMyDumpProcessor.h"
@@ -22,11 +23,6 @@ class IProgress;
 class TCustomMyConnection;
 class TDataSet;
 class TMyDump;
-
-/// A table or database name as one file-name part: "/" and NUL (which would leave
-/// the folder or cut the name) and "%" itself are written as %2F, %00 and %25, and a
-/// name of only dots as %2E for each, so every name gives its own file.
-std::string FileNamePart(UStringView name);
 
 /// "Backup" (doTables, doData, doViews) and "Backup Estructura" (doTables, doViews):
 /// one file, the database name + ".sql" in the current directory. The table list is

@@ -27,6 +27,7 @@
 #include "paths/FDConn.h"
 #include "paths/FDQuery.h"
 #include "paths/TMyEmbConnection.h"
+#include "script/DumpNames.h"
 #include "script/TMyDump.h"
 
 namespace brevant::cli {
@@ -208,19 +209,8 @@ std::string ErrorText(const std::exception& e) {
     return "ERROR";
 }
 
-/// The file name for one table: path separators, NUL, "%" and an all-dots name encoded.
-std::string TableFileName(UStringView name) {
-    const bool onlyDots = !name.empty() && name.find_first_not_of(u'.') == UStringView::npos;
-    UString out;
-    for (char16_t c : name) {
-        if (onlyDots) out += u"%2E";
-        else if (c == u'/') out += u"%2F";
-        else if (c == u'\0') out += u"%00";
-        else if (c == u'%') out += u"%25";
-        else out += c;
-    }
-    return Utf16ToUtf8(out) + ".sql";
-}
+/// The file name for one table.
+std::string TableFileName(UStringView name) { return FileNamePart(name) + ".sql"; }
 
 int Backup(const TCliOptions& o, TCustomMyConnection& conn) {
     TMyDump dump(&conn);

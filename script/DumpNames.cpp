@@ -106,4 +106,17 @@ UString JoinNameList(const std::vector<UString>& names) {
     return out;
 }
 
+std::string FileNamePart(UStringView name) {
+    const bool onlyDots = !name.empty() && name.find_first_not_of(u'.') == UStringView::npos;
+    UString out;
+    for (char16_t c : name) {
+        if (onlyDots) out += u"%2E";
+        else if (c == u'/') out += u"%2F";
+        else if (c == u'\0') out += u"%00";
+        else if (c == u'%') out += u"%25";
+        else out += c;
+    }
+    return Utf16ToUtf8(out);
+}
+
 }  // namespace brevant

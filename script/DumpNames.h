@@ -2,6 +2,7 @@
 // Names in generated SQL: when a name must be back-quoted, and the lists of table,
 // routine and trigger names a dump is given as text.
 
+#include <string>
 #include <vector>
 
 #include "core/Text.h"
@@ -22,5 +23,10 @@ UString QuoteNameIfNeeded(UStringView name, bool always = false);
 std::vector<UString> ParseNameList(UStringView text);
 /// The names joined with ",", each back-quoted when it needs it.
 UString JoinNameList(const std::vector<UString>& names);
+
+/// A table or database name as one file-name part: "/" and NUL (which would leave
+/// the folder or cut the name) and "%" itself are written as %2F, %00 and %25, and a
+/// name of only dots as %2E for each, so every name gives its own file.
+std::string FileNamePart(UStringView name);
 
 }  // namespace brevant
